@@ -1,0 +1,43 @@
+#include "engine/correction_pass.h"
+
+#include "engine/levels_table.h"
+#include "engine/pixel.h"
+
+namespace tintwell::engine {
+namespace {
+
+void ApplyByPoints(Surface& surface, const LevelsTable& table, int y) {
+    const int width = surface.ScaleWidth();
+    for (int x = 0; x < width; ++x) {
+        const auto colour = static_cast<std::uint32_t>(surface.Point(x, y));
+        const std::uint32_t r = table.Lookup(Channel::Red, colour & 0xFFu);
+        const std::uint32_t g = table.Lookup(Channel::Green, (colour >> 8) & 0xFFu);
+        const std::uint32_t b = table.Lookup(Channel::Blue, (colour >> 16) & 0xFFu);
+        surface.PSet(x, y, RGB(r, g, b));
+    }
+}
+
+}  // namespace
+
+PassResult RunCorrectionPass(Surface& surface, const Levels& levels, platform::Platform& platform,
+                             bool& cancelRequested) {
+    const LevelsTable table(levels);
+    const int height = surface.ScaleHeight();
+    for (int y = 0; y < height; ++y) {
+        const std::span<std::uint32_t> row = surface.Row(y);
+        if (!row.empty()) {
+            table.ApplyRow(row.data(), row.size());
+        } else {
+            ApplyByPoints(surface, table, y);
+        }
+        surface.RowDone(y);
+        platform.DoEvents();
+        if (cancelRequested) {
+            cancelRequested = false;
+            return PassResult::Cancelled;
+        }
+    }
+    return PassResult::Completed;
+}
+
+}  // namespace tintwell::engine

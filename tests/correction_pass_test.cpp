@@ -1,0 +1,113 @@
+#include "engine/correction_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/pixel.h"
+#include "engine/pixel_rule.h"
+#include "fake_platform.h"
+
+namespace tintwell::engine {
+namespace {
+
+const Levels kLevels = [] {
+    Levels l;
+    l.black = {10, 45, 80};
+    l.factor = {255.0f / 65, 255.0f / 135, 255.0f / 130};
+    return l;
+}();
+
+PixelBuffer MakePicture(int width, int height) {
+    PixelBuffer buffer = *PixelBuffer::Allocate(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const auto v = static_cast<std::uint32_t>(x * 31 + y * 17);
+            buffer.Row(y)[x] = PackPixel(v & 255, (v >> 2) & 255, (v * 3) & 255);
+        }
+    }
+    return buffer;
+}
+
+std::uint32_t Expected(std::uint32_t pixel) {
+    return ColourToPixel(ApplyLevels(PixelToColour(pixel), kLevels));
+}
+
+// Reaches pixels one at a time only, like a surface that keeps its picture elsewhere.
+class PointOnlySurface : public BufferSurface {
+public:
+    using BufferSurface::BufferSurface;
+    std::span<std::uint32_t> Row(int) override { return {}; }
+};
+
+struct CancelCase {
+    int width, height;
+    int cancelAfterRow;  // -1: never
+};
+
+class CorrectionPass : public ::testing::TestWithParam<std::tuple<CancelCase, bool>> {};
+
+TEST_P(CorrectionPass, CorrectsRowsUpToTheCancelAndNoFurther) {
+    const auto& [c, pointOnly] = GetParam();
+    const PixelBuffer original = MakePicture(c.width, c.height);
+    PixelBuffer picture = MakePicture(c.width, c.height);
+    BufferSurface rows(picture);
+    PointOnlySurface points(picture);
+    Surface& surface = pointOnly ? static_cast<Surface&>(points) : rows;
+
+    tests::FakePlatform platform;
+    bool cancelRequested = false;
+    platform.onYield = [&](int yieldNumber) {
+        if (yieldNumber - 1 == c.cancelAfterRow) cancelRequested = true;
+    };
+
+    const PassResult result = RunCorrectionPass(surface, kLevels, platform, cancelRequested);
+
+    const bool cancels = c.cancelAfterRow >= 0;
+    EXPECT_EQ(result, cancels ? PassResult::Cancelled : PassResult::Completed);
+    EXPECT_FALSE(cancelRequested);
+    const int rowsDone = cancels ? c.cancelAfterRow + 1 : c.height;
+    EXPECT_EQ(platform.yields, rowsDone);
+    for (int y = 0; y < c.height; ++y) {
+        for (int x = 0; x < c.width; ++x) {
+            const std::uint32_t in = original.Row(y)[x];
+            ASSERT_EQ(picture.Row(y)[x], y < rowsDone ? Expected(in) : in) << x << "," << y;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CorrectionPass,
+                         ::testing::Combine(::testing::Values(CancelCase{37, 11, -1},
+                                                              CancelCase{37, 11, 0},
+                                                              CancelCase{37, 11, 4},
+                                                              CancelCase{37, 11, 10},
+                                                              CancelCase{1, 9, -1},
+                                                              CancelCase{9, 1, -1},
+                                                              CancelCase{1, 1, 0}),
+                                            ::testing::Bool()));
+
+TEST(CorrectionPassSize, WiderThanSixteenBitCountersIsCoveredCompletely) {
+    constexpr int kWide = 40'000;
+    const PixelBuffer original = MakePicture(kWide, 2);
+    PixelBuffer picture = MakePicture(kWide, 2);
+    BufferSurface surface(picture);
+    tests::FakePlatform platform;
+    bool cancelRequested = false;
+    EXPECT_EQ(RunCorrectionPass(surface, kLevels, platform, cancelRequested), PassResult::Completed);
+    EXPECT_EQ(platform.yields, 2);
+    for (int x : {0, 32'767, 32'768, kWide - 1}) {
+        EXPECT_EQ(picture.Row(1)[x], Expected(original.Row(1)[x])) << x;
+    }
+}
+
+TEST(CorrectionPassSize, StaleRequestBeforeThePassStopsItAfterTheFirstRow) {
+    PixelBuffer picture = MakePicture(3, 3);
+    BufferSurface surface(picture);
+    tests::FakePlatform platform;
+    bool cancelRequested = true;  // the caller clears it; the pass itself does not
+    EXPECT_EQ(RunCorrectionPass(surface, kLevels, platform, cancelRequested), PassResult::Cancelled);
+    EXPECT_EQ(platform.yields, 1);
+}
+
+}  // namespace
+}  // namespace tintwell::engine
