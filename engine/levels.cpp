@@ -12,7 +12,9 @@ namespace {
 constexpr double kInt16Min = std::numeric_limits<std::int16_t>::min();
 constexpr double kInt16Max = std::numeric_limits<std::int16_t>::max();
 
-bool FitsInt16(double value) { return value >= kInt16Min && value <= kInt16Max; }
+bool FitsInt16(double value) {
+    return value >= kInt16Min && value <= kInt16Max;
+}
 
 struct ChannelSettled {
     std::int16_t black = 0;
@@ -73,9 +75,12 @@ bool IsNothingToDo(const Levels& levels) {
 
 const char* ChannelName(Channel channel) {
     switch (channel) {
-        case Channel::Red: return "red";
-        case Channel::Green: return "green";
-        case Channel::Blue: return "blue";
+        case Channel::Red:
+            return "red";
+        case Channel::Green:
+            return "green";
+        case Channel::Blue:
+            return "blue";
     }
     return "";
 }

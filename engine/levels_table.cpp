@@ -27,9 +27,12 @@ void LevelsTable::ApplyRow(std::uint32_t* row, std::size_t count) const {
 
 std::uint8_t LevelsTable::Lookup(Channel channel, std::uint8_t value) const {
     switch (channel) {
-        case Channel::Red: return static_cast<std::uint8_t>(RedOf(m_red[value]));
-        case Channel::Green: return static_cast<std::uint8_t>(GreenOf(m_green[value]));
-        case Channel::Blue: return static_cast<std::uint8_t>(BlueOf(m_blue[value]));
+        case Channel::Red:
+            return static_cast<std::uint8_t>(RedOf(m_red[value]));
+        case Channel::Green:
+            return static_cast<std::uint8_t>(GreenOf(m_green[value]));
+        case Channel::Blue:
+            return static_cast<std::uint8_t>(BlueOf(m_blue[value]));
     }
     return 0;
 }

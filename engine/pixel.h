@@ -11,9 +11,15 @@ inline constexpr std::uint32_t kOpaque = 0xFF000000u;
 constexpr std::uint32_t PackPixel(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     return kOpaque | (r << 16) | (g << 8) | b;
 }
-constexpr std::uint32_t RedOf(std::uint32_t pixel) { return (pixel >> 16) & 0xFFu; }
-constexpr std::uint32_t GreenOf(std::uint32_t pixel) { return (pixel >> 8) & 0xFFu; }
-constexpr std::uint32_t BlueOf(std::uint32_t pixel) { return pixel & 0xFFu; }
+constexpr std::uint32_t RedOf(std::uint32_t pixel) {
+    return (pixel >> 16) & 0xFFu;
+}
+constexpr std::uint32_t GreenOf(std::uint32_t pixel) {
+    return (pixel >> 8) & 0xFFu;
+}
+constexpr std::uint32_t BlueOf(std::uint32_t pixel) {
+    return pixel & 0xFFu;
+}
 
 constexpr std::uint32_t RGB(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     return r + 256u * g + 65536u * b;

@@ -12,7 +12,9 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 constexpr std::size_t kCacheLine = 64;
 }  // namespace
 
-void PixelBuffer::Free::operator()(std::uint32_t* p) const { std::free(p); }
+void PixelBuffer::Free::operator()(std::uint32_t* p) const {
+    std::free(p);
+}
 
 std::optional<PixelBuffer> PixelBuffer::Allocate(int width, int height) {
     if (width <= 0 || height <= 0) return std::nullopt;

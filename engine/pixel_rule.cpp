@@ -15,7 +15,8 @@ std::uint8_t LevelChannel(int value, std::int16_t black, float factor) {
 }
 
 std::uint32_t ApplyLevels(std::uint32_t colour, const Levels& levels) {
-    const PerChannel<int> in{static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
+    const PerChannel<int> in{static_cast<int>(colour & 0xFFu),
+                             static_cast<int>((colour >> 8) & 0xFFu),
                              static_cast<int>((colour >> 16) & 0xFFu)};
     PerChannel<std::uint32_t> out{};
     for (int c = 0; c < kChannels; ++c) {

@@ -9,7 +9,9 @@
 namespace tintwell::engine {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 // Walks a text skipping blanks, so that "1 2" reads as "12".
 class Cursor {
@@ -86,7 +88,8 @@ double Val(std::string_view text) {
     Cursor cursor(text);
     if (cursor.Peek() == '&') {
         cursor.Next();
-        const char prefix = static_cast<char>(std::toupper(static_cast<unsigned char>(cursor.Peek())));
+        const char prefix =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(cursor.Peek())));
         if (prefix != 'H' && prefix != 'O') return 0.0;
         cursor.Next();
         return ReadRadix(cursor, prefix == 'H' ? 16 : 8);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "document/byte_source.h"
+#include "document/result.h"
+
+namespace tintwell::document {
+
+// Limits on what the reader accepts: 400 megapixels (1.6 GB decoded) serves 300-megapixel film
+// scans with room to spare and refuses absurd headers before anything large is allocated.
+inline constexpr std::uint64_t kMaxPixels = 400'000'000;
+inline constexpr std::int64_t kMaxSide = 1'000'000;
+// Beyond 1,000,000 pixels per metre (25,400 dpi) no scanner goes; such a density is damage.
+inline constexpr std::int64_t kMaxDensity = 1'000'000;
+
+enum class Encoding { Rgb, Rle8, Rle4, Rle24, BitFields };
+
+// A bit field of a pixel: where a channel sits and how many bits it has.
+struct BitField {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    int bits = 0;
+};
+
+// Everything the pixel decoder needs, checked for consistency with the file's size.
+struct BmpHeader {
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+    int bitCount = 0;
+    Encoding encoding = Encoding::Rgb;
+    std::uint64_t dataOffset = 0;
+    std::uint64_t dataSize = 0;          // bytes from dataOffset to the end of the file
+    std::array<BitField, 3> fields;      // red, green, blue, for 16 and 32 bits
+    std::vector<std::uint32_t> palette;  // stored pixels (0xFFRRGGBB)
+};
+
+// Reads and checks the file header, the info header, the bit fields and the palette, leaving
+// the source anywhere.
+Result<BmpHeader> ReadBmpHeader(ByteSource& source, std::uint64_t maxPixels = kMaxPixels);
+
+}  // namespace tintwell::document

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <span>
+
+#include "document/result.h"
+
+namespace tintwell::document {
+
+// Bytes read front to back, with a jump forward or back to a position: what the bitmap reader
+// needs of a file, so that it can decode straight from the file into the picture.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Reads up to out.size() bytes; returns how many were read (fewer only at the end).
+    virtual std::size_t Read(std::span<std::uint8_t> out) = 0;
+    virtual bool Seek(std::uint64_t position) = 0;
+    virtual std::uint64_t Position() const = 0;
+};
+
+class MemorySource : public ByteSource {
+public:
+    explicit MemorySource(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    std::uint64_t Size() const override { return m_bytes.size(); }
+    std::size_t Read(std::span<std::uint8_t> out) override;
+    bool Seek(std::uint64_t position) override;
+    std::uint64_t Position() const override { return m_position; }
+
+private:
+    std::span<const std::uint8_t> m_bytes;
+    std::size_t m_position = 0;
+};
+
+class FileSource : public ByteSource {
+public:
+    // Opens a regular file for reading, or says why it cannot.
+    static Result<std::unique_ptr<FileSource>> Open(const std::filesystem::path& path);
+
+    std::uint64_t Size() const override { return m_size; }
+    std::size_t Read(std::span<std::uint8_t> out) override;
+    bool Seek(std::uint64_t position) override;
+    std::uint64_t Position() const override { return m_position; }
+
+private:
+    struct Close {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, Close> m_file;
+    std::uint64_t m_size = 0;
+    std::uint64_t m_position = 0;
+};
+
+}  // namespace tintwell::document

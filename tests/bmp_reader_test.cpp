@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include "bmp_test_files.h"
+#include "document/bmp_reader.h"
+#include "document/intake.h"
+#include "temp_dir.h"
+
+namespace tintwell::document {
+namespace {
+
+using tests::BmpFile;
+
+std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t at, std::uint32_t v) {
+    tests::Put32(bytes, at, v);
+    return bytes;
+}
+
+Result<engine::PixelBuffer> Decode(const std::vector<std::uint8_t>& bytes) {
+    MemorySource source(bytes);
+    return DecodeBmp(source);
+}
+
+// A 4 x 2 RLE8 picture: an absolute run and a run, end of line, a delta that skips a pixel, a
+// run, and an end of picture that leaves the last pixel unset.
+std::vector<std::uint8_t> Rle8File() {
+    const std::vector<std::uint8_t> data = {0, 3, 1, 2, 3, 0, 1, 1, 0, 0,
+                                            0, 2, 1, 0, 2, 3, 0, 1};
+    return BmpFile(4, 2, 8, 1, {0x000000, 0x0000FF, 0x00FF00, 0xFF0000}, data);
+}
+
+TEST(BmpReader, RleSkippedPixelsAreBlackAndRunsLandWhereTheySay) {
+    auto picture = Decode(Rle8File());
+    ASSERT_TRUE(picture.Ok()) << picture.Failure().reason;
+    const engine::PixelBuffer& p = picture.Value();
+    using engine::PackPixel;
+    const std::uint32_t black = PackPixel(0, 0, 0), blue = PackPixel(0, 0, 255),
+                        green = PackPixel(0, 255, 0), red = PackPixel(255, 0, 0);
+    // The stream starts at the bottom row.
+    EXPECT_EQ(std::vector<std::uint32_t>(p.Row(1), p.Row(1) + 4), (std::vector{blue, green, red, blue}));
+    EXPECT_EQ(std::vector<std::uint32_t>(p.Row(0), p.Row(0) + 4), (std::vector{black, red, red, black}));
+}
+
+struct CutCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    std::size_t trailingPadding;  // the last row's padding, which a file may leave out
+};
+
+class EveryTruncation : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(EveryTruncation, IsRefusedWhileTheWholeFileReads) {
+    // No file size in the header, so that the pixel data itself must show the cut.
+    const std::vector<std::uint8_t> whole = Patched(GetParam().bytes, 2, 0);
+    ASSERT_TRUE(Decode(whole).Ok());
+    for (std::size_t length = 0; length < whole.size(); ++length) {
+        if (length >= whole.size() - GetParam().trailingPadding) {
+            EXPECT_TRUE(Decode({whole.begin(), whole.begin() + static_cast<long>(length)}).Ok());
+            continue;
+        }
+        const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(length));
+        auto picture = Decode(cut);
+        EXPECT_FALSE(picture.Ok()) << "cut to " << length << " bytes";
+    }
+}
+
+std::vector<std::uint8_t> Rgb24File() {
+    std::vector<std::uint8_t> rows;
+    for (int i = 0; i < 3 * 8; ++i) rows.push_back(static_cast<std::uint8_t>(i * 9));
+    return BmpFile(2, 3, 24, 0, {}, rows);  // rows of 6 bytes padded to 8
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, EveryTruncation,
+                         ::testing::Values(CutCase{"rgb24", Rgb24File(), 2}, CutCase{"rle8", Rle8File(), 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct SixteenBitCase {
+    std::uint32_t compression;
+    std::vector<std::uint32_t> masks;  // written as a palette-shaped block after the header
+    std::uint16_t value;
+    std::uint32_t expected;
+};
+
+class SixteenBits : public ::testing::TestWithParam<SixteenBitCase> {};
+
+TEST_P(SixteenBits, ScaleFieldsByRounding) {
+    const SixteenBitCase& c = GetParam();
+    std::vector<std::uint8_t> bytes =
+        BmpFile(1, 1, 16, c.compression, c.masks, {static_cast<std::uint8_t>(c.value), static_cast<std::uint8_t>(c.value >> 8), 0, 0});
+    tests::Put32(bytes, 46, 0);  // the masks are not a palette
+    auto picture = Decode(bytes);
+    ASSERT_TRUE(picture.Ok()) << picture.Failure().reason;
+    EXPECT_EQ(picture.Value().Row(0)[0], c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SixteenBits,
+    ::testing::Values(SixteenBitCase{0, {}, 0x7FFF, engine::PackPixel(255, 255, 255)},
+                      SixteenBitCase{0, {}, 0x4210, engine::PackPixel(132, 132, 132)},
+                      SixteenBitCase{0, {}, 0x0001, engine::PackPixel(0, 0, 8)},
+                      SixteenBitCase{3, {0xF800, 0x07E0, 0x001F}, 0x07E0, engine::PackPixel(0, 255, 0)},
+                      SixteenBitCase{3, {0xF800, 0x07E0, 0x001F}, 0x0020, engine::PackPixel(0, 4, 0)},
+                      SixteenBitCase{3, {0x000F, 0x00F0, 0x0F00}, 0x0F81, engine::PackPixel(17, 136, 255)}));
+
+struct RefusalCase {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+};
+
+class Refuses : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(Refuses, WithAReason) {
+    auto picture = Decode(GetParam().bytes);
+    ASSERT_FALSE(picture.Ok());
+    EXPECT_FALSE(picture.Failure().reason.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Refuses,
+    ::testing::Values(
+        RefusalCase{"empty", {}},
+        RefusalCase{"not_a_bitmap", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        RefusalCase{"huge_claim_small_file", BmpFile(100000, 100000, 24, 0, {}, {1, 2, 3})},
+        RefusalCase{"big_claim_small_file", BmpFile(20000, 20000, 24, 0, {}, {1, 2, 3})},
+        RefusalCase{"index_past_palette", BmpFile(1, 1, 8, 0, {0x123456}, {1, 0, 0, 0})},
+        RefusalCase{"rle_run_past_row", BmpFile(2, 1, 8, 1, {0, 0}, {3, 0, 0, 1})},
+        RefusalCase{"rle_delta_past_picture", BmpFile(2, 1, 8, 1, {0, 0}, {0, 2, 0, 2, 0, 1})},
+        RefusalCase{"rle_top_down", BmpFile(2, -1, 8, 1, {0, 0}, {2, 0, 0, 1})},
+        RefusalCase{"rle_no_end", BmpFile(2, 2, 8, 1, {0, 0}, {2, 0, 0, 0})},
+        RefusalCase{"negative_data_offset", Patched(Rgb24File(), 10, 20)},
+        RefusalCase{"offset_past_end", Patched(Rgb24File(), 10, 5000)},
+        RefusalCase{"zero_height", BmpFile(2, 0, 24, 0, {}, {})},
+        RefusalCase{"bit_fields_shared", Patched(BmpFile(1, 1, 16, 3, {0x00FF, 0x0F00, 0x0F00}, {0, 0, 0, 0}), 46, 0)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(BmpReader, RefusesWhatIsNotAFile) {
+    tests::TempDir dir;
+    std::filesystem::create_directory(dir / "folder.bmp");
+    EXPECT_FALSE(ReadBmp(dir / "folder.bmp").Ok());
+    EXPECT_FALSE(ReadBmp(dir / "missing.bmp").Ok());
+    if (!tests::IsRoot()) {
+        tests::WriteBytes(dir / "locked.bmp", Rgb24File());
+        std::filesystem::permissions(dir / "locked.bmp", std::filesystem::perms::none);
+        EXPECT_FALSE(ReadBmp(dir / "locked.bmp").Ok());
+    }
+}
+
+struct NameCase {
+    const char* path;
+    bool accepted;
+};
+
+class BmpName : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(BmpName, LastFourCharactersDecide) { EXPECT_EQ(HasBmpName(GetParam().path), GetParam().accepted); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, BmpName,
+                         ::testing::Values(NameCase{"/p/PHOTO.BMP", true}, NameCase{"/p/photo.bmp", true},
+                                           NameCase{"/p/photo.Bmp", true}, NameCase{".bmp", true},
+                                           NameCase{"/p/photo.bmp.txt", false}, NameCase{"/p/photo.jpeg", false},
+                                           NameCase{"/p/photo.bitmap", false}, NameCase{"/p/photo.dib", false},
+                                           NameCase{"bmp", false}, NameCase{"", false},
+                                           NameCase{"/p/photo.bmp ", false}));
+
+}  // namespace
+}  // namespace tintwell::document

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/pixel.h"
+#include "engine/pixel_buffer.h"
+
+namespace tintwell::tests {
+
+// Builds small bitmap files byte by byte, for the reader's edge cases.
+inline void Put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// File and 40-byte info headers, followed by `palette` 4-byte entries and then `data`.
+inline std::vector<std::uint8_t> BmpFile(std::int32_t width, std::int32_t height, int bits,
+                                         std::uint32_t compression,
+                                         const std::vector<std::uint32_t>& palette,
+                                         const std::vector<std::uint8_t>& data) {
+    const std::size_t offset = 54 + palette.size() * 4;
+    std::vector<std::uint8_t> out(offset, 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    Put32(out, 2, static_cast<std::uint32_t>(offset + data.size()));
+    Put32(out, 10, static_cast<std::uint32_t>(offset));
+    Put32(out, 14, 40);
+    Put32(out, 18, static_cast<std::uint32_t>(width));
+    Put32(out, 22, static_cast<std::uint32_t>(height));
+    out[26] = 1;
+    out[28] = static_cast<std::uint8_t>(bits);
+    Put32(out, 30, compression);
+    Put32(out, 46, static_cast<std::uint32_t>(palette.size()));
+    for (std::size_t i = 0; i < palette.size(); ++i) Put32(out, 54 + 4 * i, palette[i]);
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
+// A picture whose channels all differ, so that any swap or shift shows.
+inline engine::PixelBuffer Pattern(int width, int height) {
+    engine::PixelBuffer picture = *engine::PixelBuffer::Allocate(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            picture.Row(y)[x] = engine::PackPixel((x * 37 + y) & 255, (y * 53 + 7) & 255, (x * y + 99) & 255);
+        }
+    }
+    return picture;
+}
+
+inline bool SamePicture(const engine::PixelBuffer& a, const engine::PixelBuffer& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    for (int y = 0; y < a.Height(); ++y) {
+        for (int x = 0; x < a.Width(); ++x) {
+            if (a.Row(y)[x] != b.Row(y)[x]) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace tintwell::tests

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include "bmp_test_files.h"
+#include "document/bmp_reader.h"
+#include "document/bmp_writer.h"
+#include "temp_dir.h"
+
+namespace tintwell::document {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RoundTrip : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(RoundTrip, ReadsBackPixelForPixelAsA24BitBottomUpBitmap) {
+    const auto [width, height] = GetParam();
+    tests::TempDir dir;
+    const engine::PixelBuffer picture = tests::Pattern(width, height);
+    ASSERT_TRUE(WriteBmp(picture, dir / "out.bmp").Ok());
+
+    const std::vector<std::uint8_t> bytes = tests::ReadBytes(dir / "out.bmp");
+    const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    EXPECT_EQ(bytes.size(), 54 + rowBytes * static_cast<std::size_t>(height));
+    EXPECT_EQ(bytes[28], 24);  // bits per pixel
+    EXPECT_EQ(bytes[14], 40);  // header size
+    EXPECT_LT(bytes[25], 0x80);  // positive height: bottom-up
+
+    auto back = ReadBmp(dir / "out.bmp");
+    ASSERT_TRUE(back.Ok()) << back.Failure().reason;
+    EXPECT_TRUE(tests::SamePicture(back.Value(), picture));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, RoundTrip,
+                         ::testing::Values(std::pair{1, 1}, std::pair{2, 3}, std::pair{3, 2},
+                                           std::pair{4, 1}, std::pair{5, 7}, std::pair{127, 3}));
+
+TEST(BmpWriter, ReplacesTheFileALinkPointsToAndKeepsPermissions) {
+    tests::TempDir dir;
+    tests::WriteBytes(dir / "real.bmp", {1, 2, 3});
+    fs::permissions(dir / "real.bmp", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink(dir / "real.bmp", dir / "link.bmp");
+
+    const engine::PixelBuffer picture = tests::Pattern(3, 3);
+    ASSERT_TRUE(WriteBmp(picture, dir / "link.bmp").Ok());
+
+    EXPECT_TRUE(fs::is_symlink(dir / "link.bmp"));
+    EXPECT_EQ(fs::status(dir / "real.bmp").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    auto back = ReadBmp(dir / "real.bmp");
+    ASSERT_TRUE(back.Ok());
+    EXPECT_TRUE(tests::SamePicture(back.Value(), picture));
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+}
+
+// Each case prepares a place where saving must fail, and says which file must survive it.
+struct FailureCase {
+    const char* name;
+    bool needsRoot;
+    fs::path (*prepare)(const tests::TempDir& dir);  // returns the path to save to
+};
+
+const std::vector<std::uint8_t> kOriginal = {'B', 'M', 9, 9, 9, 9, 'o', 'r', 'i', 'g', 'i', 'n', 'a', 'l'};
+
+fs::path ReadOnly(const tests::TempDir& dir) {
+    tests::WriteBytes(dir / "a.bmp", kOriginal);
+    fs::permissions(dir / "a.bmp", fs::perms::owner_read | fs::perms::group_read);
+    return dir / "a.bmp";
+}
+
+fs::path FolderGone(const tests::TempDir& dir) {
+    fs::create_directory(dir / "gone");
+    tests::WriteBytes(dir / "a.bmp", kOriginal);  // beside the folder: must not be touched
+    fs::remove_all(dir / "gone");
+    return dir / "gone" / "a.bmp";
+}
+
+// A 64 KB file system holding the original: the new, larger picture cannot fit beside it.
+fs::path DiskFull(const tests::TempDir& dir) {
+    fs::create_directory(dir / "small");
+    if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=64k") != 0) return {};
+    tests::WriteBytes(dir / "small" / "a.bmp", kOriginal);
+    return dir / "small" / "a.bmp";
+}
+
+class SaveFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(SaveFailure, IsReportedAndLeavesTheOriginalByteForByte) {
+    const FailureCase& c = GetParam();
+    if (c.needsRoot && !tests::IsRoot()) GTEST_SKIP() << "mounting a small file system needs root";
+    tests::TempDir dir;
+    const fs::path target = c.prepare(dir);
+    if (target.empty()) GTEST_SKIP() << "cannot mount a small file system here";
+
+    const Status saved = WriteBmp(tests::Pattern(300, 300), target);
+
+    EXPECT_FALSE(saved.Ok());
+    if (!saved.Ok()) {
+        EXPECT_FALSE(saved.Failure().reason.empty());
+    }
+    const fs::path original = fs::exists(target) ? target : dir / "a.bmp";
+    EXPECT_EQ(tests::ReadBytes(original), kOriginal);
+    EXPECT_EQ(std::distance(fs::directory_iterator(original.parent_path()), fs::directory_iterator()), 1);
+    if (c.needsRoot) ::umount((dir / "small").c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SaveFailure,
+                         ::testing::Values(FailureCase{"read_only", false, ReadOnly},
+                                           FailureCase{"folder_gone", false, FolderGone},
+                                           FailureCase{"disk_full", true, DiskFull}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tintwell::document
