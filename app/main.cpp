@@ -1,7 +1,9 @@
 #include <QApplication>
-#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/qt_platform.h"
+#include "ui/form1.h"
 
 namespace {
 
@@ -21,8 +23,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle("Tintwell");
+    tintwell::platform::QtPlatform platform;
+    tintwell::ui::Form1 window(platform);
     window.show();
     return app.exec();
 }

@@ -10,7 +10,8 @@ namespace {
 
 using tests::BmpFile;
 
-std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t at, std::uint32_t v) {
+std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t at,
+                                  std::uint32_t v) {
     tests::Put32(bytes, at, v);
     return bytes;
 }
@@ -23,8 +24,7 @@ Result<engine::PixelBuffer> Decode(const std::vector<std::uint8_t>& bytes) {
 // A 4 x 2 RLE8 picture: an absolute run and a run, end of line, a delta that skips a pixel, a
 // run, and an end of picture that leaves the last pixel unset.
 std::vector<std::uint8_t> Rle8File() {
-    const std::vector<std::uint8_t> data = {0, 3, 1, 2, 3, 0, 1, 1, 0, 0,
-                                            0, 2, 1, 0, 2, 3, 0, 1};
+    const std::vector<std::uint8_t> data = {0, 3, 1, 2, 3, 0, 1, 1, 0, 0, 0, 2, 1, 0, 2, 3, 0, 1};
     return BmpFile(4, 2, 8, 1, {0x000000, 0x0000FF, 0x00FF00, 0xFF0000}, data);
 }
 
@@ -36,8 +36,10 @@ TEST(BmpReader, RleSkippedPixelsAreBlackAndRunsLandWhereTheySay) {
     const std::uint32_t black = PackPixel(0, 0, 0), blue = PackPixel(0, 0, 255),
                         green = PackPixel(0, 255, 0), red = PackPixel(255, 0, 0);
     // The stream starts at the bottom row.
-    EXPECT_EQ(std::vector<std::uint32_t>(p.Row(1), p.Row(1) + 4), (std::vector{blue, green, red, blue}));
-    EXPECT_EQ(std::vector<std::uint32_t>(p.Row(0), p.Row(0) + 4), (std::vector{black, red, red, black}));
+    EXPECT_EQ(std::vector<std::uint32_t>(p.Row(1), p.Row(1) + 4),
+              (std::vector{blue, green, red, blue}));
+    EXPECT_EQ(std::vector<std::uint32_t>(p.Row(0), p.Row(0) + 4),
+              (std::vector{black, red, red, black}));
 }
 
 struct CutCase {
@@ -57,7 +59,8 @@ TEST_P(EveryTruncation, IsRefusedWhileTheWholeFileReads) {
             EXPECT_TRUE(Decode({whole.begin(), whole.begin() + static_cast<long>(length)}).Ok());
             continue;
         }
-        const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(length));
+        const std::vector<std::uint8_t> cut(whole.begin(),
+                                            whole.begin() + static_cast<long>(length));
         auto picture = Decode(cut);
         EXPECT_FALSE(picture.Ok()) << "cut to " << length << " bytes";
     }
@@ -70,7 +73,8 @@ std::vector<std::uint8_t> Rgb24File() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, EveryTruncation,
-                         ::testing::Values(CutCase{"rgb24", Rgb24File(), 2}, CutCase{"rle8", Rle8File(), 0}),
+                         ::testing::Values(CutCase{"rgb24", Rgb24File(), 2},
+                                           CutCase{"rle8", Rle8File(), 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct SixteenBitCase {
@@ -84,8 +88,9 @@ class SixteenBits : public ::testing::TestWithParam<SixteenBitCase> {};
 
 TEST_P(SixteenBits, ScaleFieldsByRounding) {
     const SixteenBitCase& c = GetParam();
-    std::vector<std::uint8_t> bytes =
-        BmpFile(1, 1, 16, c.compression, c.masks, {static_cast<std::uint8_t>(c.value), static_cast<std::uint8_t>(c.value >> 8), 0, 0});
+    std::vector<std::uint8_t> bytes = BmpFile(
+        1, 1, 16, c.compression, c.masks,
+        {static_cast<std::uint8_t>(c.value), static_cast<std::uint8_t>(c.value >> 8), 0, 0});
     tests::Put32(bytes, 46, 0);  // the masks are not a palette
     auto picture = Decode(bytes);
     ASSERT_TRUE(picture.Ok()) << picture.Failure().reason;
@@ -94,12 +99,13 @@ TEST_P(SixteenBits, ScaleFieldsByRounding) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SixteenBits,
-    ::testing::Values(SixteenBitCase{0, {}, 0x7FFF, engine::PackPixel(255, 255, 255)},
-                      SixteenBitCase{0, {}, 0x4210, engine::PackPixel(132, 132, 132)},
-                      SixteenBitCase{0, {}, 0x0001, engine::PackPixel(0, 0, 8)},
-                      SixteenBitCase{3, {0xF800, 0x07E0, 0x001F}, 0x07E0, engine::PackPixel(0, 255, 0)},
-                      SixteenBitCase{3, {0xF800, 0x07E0, 0x001F}, 0x0020, engine::PackPixel(0, 4, 0)},
-                      SixteenBitCase{3, {0x000F, 0x00F0, 0x0F00}, 0x0F81, engine::PackPixel(17, 136, 255)}));
+    ::testing::Values(
+        SixteenBitCase{0, {}, 0x7FFF, engine::PackPixel(255, 255, 255)},
+        SixteenBitCase{0, {}, 0x4210, engine::PackPixel(132, 132, 132)},
+        SixteenBitCase{0, {}, 0x0001, engine::PackPixel(0, 0, 8)},
+        SixteenBitCase{3, {0xF800, 0x07E0, 0x001F}, 0x07E0, engine::PackPixel(0, 255, 0)},
+        SixteenBitCase{3, {0xF800, 0x07E0, 0x001F}, 0x0020, engine::PackPixel(0, 4, 0)},
+        SixteenBitCase{3, {0x000F, 0x00F0, 0x0F00}, 0x0F81, engine::PackPixel(17, 136, 255)}));
 
 struct RefusalCase {
     const char* name;
@@ -118,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, Refuses,
     ::testing::Values(
         RefusalCase{"empty", {}},
-        RefusalCase{"not_a_bitmap", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        RefusalCase{"not_a_bitmap",
+                    {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
         RefusalCase{"huge_claim_small_file", BmpFile(100000, 100000, 24, 0, {}, {1, 2, 3})},
         RefusalCase{"big_claim_small_file", BmpFile(20000, 20000, 24, 0, {}, {1, 2, 3})},
         RefusalCase{"index_past_palette", BmpFile(1, 1, 8, 0, {0x123456}, {1, 0, 0, 0})},
@@ -129,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"negative_data_offset", Patched(Rgb24File(), 10, 20)},
         RefusalCase{"offset_past_end", Patched(Rgb24File(), 10, 5000)},
         RefusalCase{"zero_height", BmpFile(2, 0, 24, 0, {}, {})},
-        RefusalCase{"bit_fields_shared", Patched(BmpFile(1, 1, 16, 3, {0x00FF, 0x0F00, 0x0F00}, {0, 0, 0, 0}), 46, 0)}),
+        RefusalCase{"bit_fields_shared",
+                    Patched(BmpFile(1, 1, 16, 3, {0x00FF, 0x0F00, 0x0F00}, {0, 0, 0, 0}), 46, 0)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BmpReader, RefusesWhatIsNotAFile) {
@@ -151,15 +159,19 @@ struct NameCase {
 
 class BmpName : public ::testing::TestWithParam<NameCase> {};
 
-TEST_P(BmpName, LastFourCharactersDecide) { EXPECT_EQ(HasBmpName(GetParam().path), GetParam().accepted); }
+TEST_P(BmpName, LastFourCharactersDecide) {
+    EXPECT_EQ(HasBmpName(GetParam().path), GetParam().accepted);
+}
 
 INSTANTIATE_TEST_SUITE_P(Cases, BmpName,
-                         ::testing::Values(NameCase{"/p/PHOTO.BMP", true}, NameCase{"/p/photo.bmp", true},
+                         ::testing::Values(NameCase{"/p/PHOTO.BMP", true},
+                                           NameCase{"/p/photo.bmp", true},
                                            NameCase{"/p/photo.Bmp", true}, NameCase{".bmp", true},
-                                           NameCase{"/p/photo.bmp.txt", false}, NameCase{"/p/photo.jpeg", false},
-                                           NameCase{"/p/photo.bitmap", false}, NameCase{"/p/photo.dib", false},
-                                           NameCase{"bmp", false}, NameCase{"", false},
-                                           NameCase{"/p/photo.bmp ", false}));
+                                           NameCase{"/p/photo.bmp.txt", false},
+                                           NameCase{"/p/photo.jpeg", false},
+                                           NameCase{"/p/photo.bitmap", false},
+                                           NameCase{"/p/photo.dib", false}, NameCase{"bmp", false},
+                                           NameCase{"", false}, NameCase{"/p/photo.bmp ", false}));
 
 }  // namespace
 }  // namespace tintwell::document

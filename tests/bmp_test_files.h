@@ -41,7 +41,8 @@ inline engine::PixelBuffer Pattern(int width, int height) {
     engine::PixelBuffer picture = *engine::PixelBuffer::Allocate(width, height);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            picture.Row(y)[x] = engine::PackPixel((x * 37 + y) & 255, (y * 53 + 7) & 255, (x * y + 99) & 255);
+            picture.Row(y)[x] =
+                engine::PackPixel((x * 37 + y) & 255, (y * 53 + 7) & 255, (x * y + 99) & 255);
         }
     }
     return picture;

@@ -22,8 +22,8 @@ TEST_P(RoundTrip, ReadsBackPixelForPixelAsA24BitBottomUpBitmap) {
     const std::vector<std::uint8_t> bytes = tests::ReadBytes(dir / "out.bmp");
     const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
     EXPECT_EQ(bytes.size(), 54 + rowBytes * static_cast<std::size_t>(height));
-    EXPECT_EQ(bytes[28], 24);  // bits per pixel
-    EXPECT_EQ(bytes[14], 40);  // header size
+    EXPECT_EQ(bytes[28], 24);    // bits per pixel
+    EXPECT_EQ(bytes[14], 40);    // header size
     EXPECT_LT(bytes[25], 0x80);  // positive height: bottom-up
 
     auto back = ReadBmp(dir / "out.bmp");
@@ -38,7 +38,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, RoundTrip,
 TEST(BmpWriter, ReplacesTheFileALinkPointsToAndKeepsPermissions) {
     tests::TempDir dir;
     tests::WriteBytes(dir / "real.bmp", {1, 2, 3});
-    fs::permissions(dir / "real.bmp", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions(dir / "real.bmp",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink(dir / "real.bmp", dir / "link.bmp");
 
     const engine::PixelBuffer picture = tests::Pattern(3, 3);
@@ -61,7 +62,8 @@ struct FailureCase {
     fs::path (*prepare)(const tests::TempDir& dir);  // returns the path to save to
 };
 
-const std::vector<std::uint8_t> kOriginal = {'B', 'M', 9, 9, 9, 9, 'o', 'r', 'i', 'g', 'i', 'n', 'a', 'l'};
+const std::vector<std::uint8_t> kOriginal = {'B', 'M', 9,   9,   9,   9,   'o',
+                                             'r', 'i', 'g', 'i', 'n', 'a', 'l'};
 
 fs::path ReadOnly(const tests::TempDir& dir) {
     tests::WriteBytes(dir / "a.bmp", kOriginal);
@@ -101,7 +103,8 @@ TEST_P(SaveFailure, IsReportedAndLeavesTheOriginalByteForByte) {
     }
     const fs::path original = fs::exists(target) ? target : dir / "a.bmp";
     EXPECT_EQ(tests::ReadBytes(original), kOriginal);
-    EXPECT_EQ(std::distance(fs::directory_iterator(original.parent_path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(original.parent_path()), fs::directory_iterator()), 1);
     if (c.needsRoot) ::umount((dir / "small").c_str());
 }
 

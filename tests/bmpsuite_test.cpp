@@ -52,7 +52,8 @@ std::map<std::string, std::vector<std::string>> References() {
 const std::map<std::string, int> kTolerance = {{"rgb32-111110.bmp", 1}};
 
 bool Near(QRgb a, QRgb b, int tolerance) {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
            std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
@@ -78,7 +79,8 @@ bool Near(QRgb a, QRgb b, int tolerance) {
 }
 
 ::testing::AssertionResult MatchesAReference(const engine::PixelBuffer& picture,
-                                             const std::vector<std::string>& pngs, int tolerance = 0) {
+                                             const std::vector<std::string>& pngs,
+                                             int tolerance = 0) {
     ::testing::AssertionResult last = ::testing::AssertionFailure() << "no reference";
     for (const std::string& png : pngs) {
         last = SamePixels(picture, png, tolerance);

@@ -76,15 +76,13 @@ TEST_P(CorrectionPass, CorrectsRowsUpToTheCancelAndNoFurther) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CorrectionPass,
-                         ::testing::Combine(::testing::Values(CancelCase{37, 11, -1},
-                                                              CancelCase{37, 11, 0},
-                                                              CancelCase{37, 11, 4},
-                                                              CancelCase{37, 11, 10},
-                                                              CancelCase{1, 9, -1},
-                                                              CancelCase{9, 1, -1},
-                                                              CancelCase{1, 1, 0}),
-                                            ::testing::Bool()));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CorrectionPass,
+    ::testing::Combine(::testing::Values(CancelCase{37, 11, -1}, CancelCase{37, 11, 0},
+                                         CancelCase{37, 11, 4}, CancelCase{37, 11, 10},
+                                         CancelCase{1, 9, -1}, CancelCase{9, 1, -1},
+                                         CancelCase{1, 1, 0}),
+                       ::testing::Bool()));
 
 TEST(CorrectionPassSize, WiderThanSixteenBitCountersIsCoveredCompletely) {
     constexpr int kWide = 40'000;
@@ -93,7 +91,8 @@ TEST(CorrectionPassSize, WiderThanSixteenBitCountersIsCoveredCompletely) {
     BufferSurface surface(picture);
     tests::FakePlatform platform;
     bool cancelRequested = false;
-    EXPECT_EQ(RunCorrectionPass(surface, kLevels, platform, cancelRequested), PassResult::Completed);
+    EXPECT_EQ(RunCorrectionPass(surface, kLevels, platform, cancelRequested),
+              PassResult::Completed);
     EXPECT_EQ(platform.yields, 2);
     for (int x : {0, 32'767, 32'768, kWide - 1}) {
         EXPECT_EQ(picture.Row(1)[x], Expected(original.Row(1)[x])) << x;
@@ -105,7 +104,8 @@ TEST(CorrectionPassSize, StaleRequestBeforeThePassStopsItAfterTheFirstRow) {
     BufferSurface surface(picture);
     tests::FakePlatform platform;
     bool cancelRequested = true;  // the caller clears it; the pass itself does not
-    EXPECT_EQ(RunCorrectionPass(surface, kLevels, platform, cancelRequested), PassResult::Cancelled);
+    EXPECT_EQ(RunCorrectionPass(surface, kLevels, platform, cancelRequested),
+              PassResult::Cancelled);
     EXPECT_EQ(platform.yields, 1);
 }
 

@@ -53,12 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
             ChannelCase{"abc", "200", 0, "0", 255.0 / 200},
             ChannelCase{"300", "400", 255, "255", 255.0 / 145},
             // the black point moves below a white point that is not above it
-            ChannelCase{"10", "10", 9, "9", 255.0},
-            ChannelCase{"10", "10.5", 10, "10", 510.0},
-            ChannelCase{"10", "3.5", 2, "2", 170.0},
-            ChannelCase{"10", "2.5", 2, "2", 510.0},
-            ChannelCase{"10", "4.5", 4, "4", 510.0},
-            ChannelCase{"999", "-5", 0, "0", -51.0},
+            ChannelCase{"10", "10", 9, "9", 255.0}, ChannelCase{"10", "10.5", 10, "10", 510.0},
+            ChannelCase{"10", "3.5", 2, "2", 170.0}, ChannelCase{"10", "2.5", 2, "2", 510.0},
+            ChannelCase{"10", "4.5", 4, "4", 510.0}, ChannelCase{"999", "-5", 0, "0", -51.0},
             ChannelCase{"-999", "-5", 0, "0", -51.0},
             ChannelCase{"&HF", "1e2", 15, "15", 255.0 / 85})));
 

@@ -57,8 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         // a negative factor blanks its channel; identity channels stay as they are
         RuleCase{{200, 77, 33}, MakeLevels({0, 0, 10}, {-51.0f, 1.0f, 2.0f}), {0, 77, 46}},
         RuleCase{{255, 0, 9}, MakeLevels({9, 0, 9}, {255.0f, 1.0f, 510.0f}), {255, 0, 0}},
-        RuleCase{{10, 11, 12}, MakeLevels({9, 10, 10}, {255.0f, 170.0f, 510.0f}),
-                 {255, 170, 255}}));
+        RuleCase{
+            {10, 11, 12}, MakeLevels({9, 10, 10}, {255.0f, 170.0f, 510.0f}), {255, 170, 255}}));
 
 // Every value in every channel, with channels that differ within each pixel so that a swapped
 // table shows.
@@ -86,10 +86,9 @@ TEST_P(TableMatchesRule, EveryChannelValue) {
     EXPECT_EQ(row, scalar);
     for (std::size_t i = 0; i < row.size(); ++i) {
         const std::uint32_t in = original[i];
-        const PerChannel<int> want{
-            ReferenceChannel(RedOf(in), levels.black[0], levels.factor[0]),
-            ReferenceChannel(GreenOf(in), levels.black[1], levels.factor[1]),
-            ReferenceChannel(BlueOf(in), levels.black[2], levels.factor[2])};
+        const PerChannel<int> want{ReferenceChannel(RedOf(in), levels.black[0], levels.factor[0]),
+                                   ReferenceChannel(GreenOf(in), levels.black[1], levels.factor[1]),
+                                   ReferenceChannel(BlueOf(in), levels.black[2], levels.factor[2])};
         ASSERT_EQ(row[i], PackPixel(want[0], want[1], want[2])) << "pixel " << i;
         ASSERT_EQ(ApplyLevels(PixelToColour(in), levels), PixelToColour(row[i]));
     }

@@ -1,0 +1,261 @@
+// The window as a user first meets it: its controls, drops onto "Drop BMP here", the fitting
+// to a picture and the pixel readout.
+#include <QScreen>
+
+#include "form1_fixture.h"
+#include "ui/twips.h"
+#include "ui/window_fitting.h"
+
+using namespace tintwell;
+using tests::Window;
+
+class Form1WindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsAtStart_data();
+    void controlsAtStart();
+    void startState();
+    void tabOrder();
+    void fieldsTakeThreeCharacters();
+    void drops_data();
+    void drops();
+    void refusedDropKeepsThePictureShown();
+    void successfulDropFitsTheWindow();
+    void mouseDownShowsThePixel_data();
+    void mouseDownShowsThePixel();
+};
+
+void Form1WindowTest::controlsAtStart_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<bool>("enabled");
+    auto row = [](const char* name, QRect twips, const char* text, const char* tip, bool enabled) {
+        QTest::newRow(name) << QString::fromLatin1(name) << twips << QString::fromLatin1(text)
+                            << QString::fromLatin1(tip) << enabled;
+    };
+    row("Label3", {15, 15, 510, 645}, "Drop BMP here",
+        "Drag a BMP file from Explorer and drop it here", true);
+    row("btnReload", {540, 15, 750, 650}, "Reload", "Reloads current picture (lose changes)",
+        false);
+    row("Label1", {1305, 15, 2505, 645}, "Black point", "", true);
+    row("txtBlackR", {1515, 270, 500, 285}, "10", "", true);
+    row("txtBlackG", {2310, 270, 500, 285}, "45", "", true);
+    row("txtBlackB", {3090, 270, 500, 285}, "80", "", true);
+    row("Label2", {3810, 15, 2505, 645}, "White point", "", true);
+    row("txtWhiteR", {4020, 270, 500, 285}, "75", "", true);
+    row("txtWhiteG", {4815, 270, 500, 285}, "180", "", true);
+    row("txtWhiteB", {5595, 270, 500, 285}, "210", "", true);
+    row("btnProcess", {6330, 15, 750, 650}, "Process", "Apply black and white point settings",
+        false);
+    row("btnStop", {7080, 15, 750, 650}, "Cancel", "Cancel processing", false);
+    row("btnSave", {7830, 15, 750, 650}, "Save", "Save picture (overwrites original BMP)", false);
+    row("btnExit", {8670, 15, 555, 650}, "EXIT", "Exit Tintwell", true);
+    row("Shape1", {1365, 210, 795, 405}, "", "", true);
+    row("Shape6", {5445, 210, 795, 405}, "", "", true);
+}
+
+void Form1WindowTest::controlsAtStart() {
+    QFETCH(QString, name);
+    QFETCH(QRect, twips);
+    QFETCH(QString, text);
+    QFETCH(QString, tooltip);
+    QFETCH(bool, enabled);
+    Window w;
+    QWidget* control = w.form->findChild<QWidget*>(name);
+    QVERIFY2(control != nullptr, qPrintable(name));
+    QCOMPARE(control->geometry(), ui::FromTwips(twips));
+    QCOMPARE(control->toolTip(), tooltip);
+    QCOMPARE(control->isEnabled(), enabled);
+    QVERIFY(control->isVisible());
+    if (auto* label = qobject_cast<QLabel*>(control)) QCOMPARE(label->text(), text);
+    if (auto* button = qobject_cast<QPushButton*>(control)) QCOMPARE(button->text(), text);
+    if (auto* field = qobject_cast<QLineEdit*>(control)) {
+        QCOMPARE(field->text(), text);
+        QCOMPARE(field->alignment(), Qt::AlignCenter);
+        QVERIFY(field->font().bold());
+    }
+    if (!text.isEmpty()) QVERIFY(!control->accessibleName().isEmpty());
+}
+
+void Form1WindowTest::startState() {
+    Window w;
+    QVERIFY(w.Title().startsWith(QStringLiteral("Tintwell")));
+    QVERIFY(w.Title() != QStringLiteral("Tintwell"));
+    QCOMPARE(w.form->size(), QSize(617, 46));
+    QCOMPARE(w.form->minimumSize(), w.form->maximumSize());  // not resizable by dragging
+    QVERIFY(!w.Picture()->isVisible());
+    QCOMPARE(w.States(), QStringLiteral("0000111"));
+    // The outer size: the client area plus whatever frame the platform draws.
+    QCOMPARE(w.form->InitialWidth(), w.form->frameGeometry().width() * 15);
+    QCOMPARE(w.form->InitialHeight(), w.form->frameGeometry().height() * 15);
+    QCOMPARE(w.Find("Label3")->palette().color(QPalette::Window), QColor(128, 128, 128));
+    QCOMPARE(w.Find("Label3")->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+}
+
+void Form1WindowTest::tabOrder() {
+    Window w;
+    const QStringList expected = {"btnProcess", "btnSave",   "txtBlackR", "txtBlackG",
+                                  "txtBlackB",  "txtWhiteR", "txtWhiteG", "txtWhiteB",
+                                  "btnReload",  "btnStop",   "Picture1",  "btnExit"};
+    QWidget* widget = w.Button("btnProcess");
+    QStringList seen;
+    for (int i = 0; i < expected.size(); ++i) {
+        seen << widget->objectName();
+        do {
+            widget = widget->nextInFocusChain();
+        } while (widget->focusPolicy() == Qt::NoFocus || widget->objectName().isEmpty());
+    }
+    QCOMPARE(seen, expected);
+}
+
+void Form1WindowTest::fieldsTakeThreeCharacters() {
+    Window w;
+    QLineEdit* field = w.Field("txtWhiteB");
+    field->clear();
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("1234"));
+    QCOMPARE(field->text(), QStringLiteral("123"));
+}
+
+void Form1WindowTest::drops_data() {
+    QTest::addColumn<QStringList>("names");  // files made in a temporary folder; "" for text only
+    QTest::addColumn<QString>("message");
+    QTest::newRow("upper case") << QStringList{"PHOTO.BMP"} << QString();
+    QTest::newRow("lower case") << QStringList{"photo.bmp"} << QString();
+    QTest::newRow("mixed case") << QStringList{"photo.Bmp"} << QString();
+    QTest::newRow("two files") << QStringList{"a.bmp", "b.bmp"} << "One at a time please!";
+    QTest::newRow("text only") << QStringList{""} << "One at a time please!";
+    QTest::newRow("wrong extension") << QStringList{"photo.bmp.txt"} << "I only take BMP files";
+    QTest::newRow("jpeg") << QStringList{"photo.jpeg"} << "I only take BMP files";
+    QTest::newRow("damaged") << QStringList{"damaged.bmp"} << "Can't read that for some reason";
+    QTest::newRow("folder") << QStringList{"folder.bmp/"} << "Can't read that for some reason";
+    QTest::newRow("missing") << QStringList{"missing.bmp!"} << "Can't read that for some reason";
+}
+
+void Form1WindowTest::drops() {
+    QFETCH(QStringList, names);
+    QFETCH(QString, message);
+    tests::TempDir dir;
+    Window w;
+    const QString startTitle = w.Title();
+    QStringList paths;
+    for (QString name : names) {
+        if (name.endsWith('/')) {
+            name.chop(1);
+            std::filesystem::create_directory(dir / name.toStdString());
+        } else if (name.endsWith('!')) {
+            name.chop(1);
+        } else if (name.startsWith(QStringLiteral("damaged"))) {
+            tests::WriteBytes(dir / name.toStdString(), {'B', 'M', 1, 2, 3});
+        } else if (!name.isEmpty()) {
+            tests::WritePicture(dir, name.toStdString(), 4, 3);
+        }
+        paths << QString::fromStdString((dir / name.toStdString()).string());
+    }
+    if (names == QStringList{""}) {
+        QMimeData text;
+        text.setText(QStringLiteral("some text"));
+        w.Drop(text);
+    } else {
+        w.DropFiles(paths);
+    }
+
+    if (message.isEmpty()) {
+        QVERIFY(w.platform.messages.empty());
+        QCOMPARE(w.Title(), QStringLiteral("Tintwell - ") + paths.front());
+        QCOMPARE(QString::fromStdString(w.form->PicturePath()), paths.front());
+        QVERIFY(w.Picture()->isVisible());
+        QCOMPARE(w.States(), QStringLiteral("1000111"));
+        QCOMPARE(w.Picture()->size(), QSize(4, 3));
+        return;
+    }
+    QCOMPARE(w.platform.messages.size(), std::size_t{1});
+    QCOMPARE(w.LastMessage(), message);
+    QCOMPARE(w.platform.messages.back().style, platform::MsgStyle::OkForeground);
+    QCOMPARE(QString::fromStdString(w.platform.messages.back().title), QStringLiteral("Tintwell"));
+    QCOMPARE(w.Title(), startTitle);
+    QVERIFY(w.form->PicturePath().empty());
+    QVERIFY(!w.Picture()->isVisible());
+    QCOMPARE(w.form->size(), QSize(617, 46));
+    QCOMPARE(w.States(), QStringLiteral("0000111"));
+}
+
+void Form1WindowTest::refusedDropKeepsThePictureShown() {
+    tests::TempDir dir;
+    Window w;
+    const auto good = tests::WritePicture(dir, "good.bmp", 5, 4);
+    tests::WriteBytes(dir / "bad.bmp", {'B', 'M', 0, 0});
+    w.DropFile(good);
+    const QString title = w.Title();
+    const QSize size = w.form->size();
+    w.DropFile(dir / "bad.bmp");
+    QCOMPARE(w.LastMessage(), QStringLiteral("Can't read that for some reason"));
+    QCOMPARE(w.Title(), title);
+    QCOMPARE(w.form->PicturePath(), good.string());
+    QCOMPARE(w.form->size(), size);
+    QCOMPARE(w.Picture()->size(), QSize(5, 4));
+    QCOMPARE(w.States(), QStringLiteral("1000111"));
+    // and a good drop after the refused one is taken as usual
+    const auto other = tests::WritePicture(dir, "other.bmp", 3, 2);
+    w.DropFile(other);
+    QCOMPARE(w.form->PicturePath(), other.string());
+    QCOMPARE(w.Picture()->size(), QSize(3, 2));
+}
+
+void Form1WindowTest::successfulDropFitsTheWindow() {
+    tests::TempDir dir;
+    Window w;
+    const QSize screen = w.form->screen()->geometry().size();
+    for (const QSize picture :
+         {QSize(100, 50), QSize(900, 300), QSize(3000, 2500), QSize(200, 20)}) {
+        w.DropFile(tests::WritePicture(dir, "p.bmp", picture.width(), picture.height()));
+        ui::FitInput in{static_cast<float>(picture.width() * 15),
+                        static_cast<float>(picture.height() * 15),
+                        w.form->InitialWidth(),
+                        w.form->InitialHeight(),
+                        0,
+                        0,
+                        static_cast<float>(screen.width() * 15),
+                        static_cast<float>(screen.height() * 15)};
+        const ui::FitResult fit = ui::FitWindow(in);
+        const QSize expected(static_cast<int>(std::ceil(fit.width / 15 - 1e-6)),
+                             static_cast<int>(std::ceil(fit.height / 15 - 1e-6)));
+        QCOMPARE(w.form->frameGeometry().size(), expected);
+        auto* area = w.Find<QScrollArea>("pictureArea");
+        QCOMPARE(area->horizontalScrollBarPolicy(),
+                 fit.clamped ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    }
+}
+
+void Form1WindowTest::mouseDownShowsThePixel_data() {
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("left") << Qt::LeftButton << Qt::KeyboardModifiers();
+    QTest::newRow("right") << Qt::RightButton << Qt::KeyboardModifiers();
+    QTest::newRow("middle") << Qt::MiddleButton << Qt::KeyboardModifiers();
+    QTest::newRow("shift") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ShiftModifier);
+    QTest::newRow("ctrl alt") << Qt::LeftButton
+                              << Qt::KeyboardModifiers(Qt::ControlModifier | Qt::AltModifier);
+}
+
+void Form1WindowTest::mouseDownShowsThePixel() {
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    tests::TempDir dir;
+    Window w;
+    const auto path = tests::WritePicture(dir, "p.bmp", 40, 30);
+    w.DropFile(path);
+    const std::uint32_t pixel = tests::Pattern(40, 30).Row(7)[13];
+    QTest::mouseClick(w.Picture(), button, modifiers, QPoint(13, 7));
+    const QString expected = QStringLiteral("Tintwell - %1    [ R = %2  G = %3  B = %4 ]")
+                                 .arg(QString::fromStdString(path.string()))
+                                 .arg(engine::RedOf(pixel))
+                                 .arg(engine::GreenOf(pixel))
+                                 .arg(engine::BlueOf(pixel));
+    QCOMPARE(w.Title(), expected);
+}
+
+QTEST_MAIN(Form1WindowTest)
+#include "form1_window_test.moc"

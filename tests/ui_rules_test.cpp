@@ -1,0 +1,100 @@
+// The window's pure rules, without a window: the pixel readout, the fitting, the drop count.
+#include <gtest/gtest.h>
+
+#include <QMimeData>
+#include <QUrl>
+
+#include "ui/drop_label.h"
+#include "ui/pixel_caption.h"
+#include "ui/window_fitting.h"
+
+namespace tintwell::ui {
+namespace {
+
+struct CaptionCase {
+    std::string path;
+    std::int32_t colour;
+    std::string expected;
+};
+
+class Caption : public ::testing::TestWithParam<CaptionCase> {};
+
+TEST_P(Caption, ExactLiterals) {
+    EXPECT_EQ(PixelCaption(GetParam().path, GetParam().colour), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Caption,
+    ::testing::Values(
+        CaptionCase{"C:\\x.bmp", 3678732, "Tintwell - C:\\x.bmp    [ R = 12  G = 34  B = 56 ]"},
+        CaptionCase{"/p/a.bmp", 0, "Tintwell - /p/a.bmp    [ R = 0  G = 0  B = 0 ]"},
+        CaptionCase{"/p/a.bmp", 16777215, "Tintwell - /p/a.bmp    [ R = 255  G = 255  B = 255 ]"},
+        CaptionCase{"/p/a.bmp", -1, "Tintwell - /p/a.bmp    [ R = 255  G = 0  B = 0 ]"},
+        CaptionCase{"", 0x010203, "Tintwell -     [ R = 3  G = 2  B = 1 ]"}));
+
+// Inputs in twips: a window that opened at 9,345 x 1,065 on a 15,360 x 11,520 screen.
+struct FitCase {
+    float pictureWidth, pictureHeight, left, top;
+    float width, height, newLeft, newTop;
+    bool clamped;
+};
+
+class Fitting : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(Fitting, FollowsThePictureWithinTheScreen) {
+    const FitCase& c = GetParam();
+    const FitResult r =
+        FitWindow({c.pictureWidth, c.pictureHeight, 9345, 1065, c.left, c.top, 15360, 11520});
+    EXPECT_EQ(r.width, c.width);
+    EXPECT_EQ(r.height, c.height);
+    EXPECT_EQ(r.left, c.newLeft);
+    EXPECT_EQ(r.top, c.newTop);
+    EXPECT_EQ(r.clamped, c.clamped);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Fitting,
+    ::testing::Values(
+        FitCase{6000, 4500, 1200, 900, 9345, 5570, 1200, 900, false},
+        FitCase{24000, 18000, 1200, 900, 15360, 11520, 0, 0, true},
+        FitCase{9350, 90, 0, 0, 9345, 1160, 0, 0, false},        // InitialWidth + 5: no wider
+        FitCase{9351, 90, 0, 0, 9356, 1160, 0, 0, false},        // any wider: picture + 5
+        FitCase{9345, 90, 6015, 0, 9345, 1160, 6015, 0, false},  // right edge on the screen's
+        FitCase{9345, 90, 6016, 0, 9345, 1160, 0, 0, false},
+        FitCase{100, 10000, 0, 450, 9345, 11070, 0, 450, false},  // bottom edge on the screen's
+        FitCase{100, 10000, 0, 451, 9345, 11070, 0, 0, false},
+        FitCase{24000, 100, -300, 0, 15360, 1170, -300, 0, true},  // off the left stays
+        FitCase{100, 11000, 0, -300, 9345, 11520, 0, -300, true}));
+
+struct DropCase {
+    const char* name;
+    QList<QUrl> urls;
+    QString text;
+    int files;
+};
+
+class DropCount : public ::testing::TestWithParam<DropCase> {};
+
+TEST_P(DropCount, CountsLocalFilesOnly) {
+    QMimeData data;
+    if (!GetParam().urls.isEmpty()) data.setUrls(GetParam().urls);
+    if (!GetParam().text.isEmpty()) data.setText(GetParam().text);
+    EXPECT_EQ(DroppedFiles(data).size(), GetParam().files);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DropCount,
+    ::testing::Values(
+        DropCase{"one", {QUrl::fromLocalFile("/p/a.bmp")}, {}, 1},
+        DropCase{"two", {QUrl::fromLocalFile("/p/a.bmp"), QUrl::fromLocalFile("/p/b.bmp")}, {}, 2},
+        DropCase{"text", {}, "/p/a.bmp", 0},
+        DropCase{"web_link", {QUrl("https://example.org/a.bmp")}, {}, 0},
+        DropCase{"file_and_link",
+                 {QUrl::fromLocalFile("/p/a.bmp"), QUrl("https://example.org/b.bmp")},
+                 {},
+                 1},
+        DropCase{"file_with_text", {QUrl::fromLocalFile("/p/a.bmp")}, "file:///p/a.bmp", 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tintwell::ui

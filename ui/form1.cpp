@@ -1,0 +1,147 @@
+#include "ui/form1.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+
+#include "document/intake.h"
+#include "ui/drop_label.h"
+#include "ui/picture_box.h"
+#include "ui/pixel_caption.h"
+#include "ui/twips.h"
+#include "ui/window_fitting.h"
+
+namespace tintwell::ui {
+namespace {
+const QSize kClientAtStart = FromTwips(QRect(0, 0, 9255, 690)).size();
+const QPoint kPictureOffset = FromTwips(QPoint(30, 705));
+}  // namespace
+
+Form1::Form1(platform::Platform& platform, QWidget* parent)
+    : QWidget(parent), m_platform(platform) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tintwell (levels for scanned colour negatives)"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    BuildControls();
+    ConnectControls();
+    setFixedSize(kClientAtStart);
+}
+
+Form1::~Form1() = default;
+
+void Form1::ConnectControls() {
+    connect(m_c.label3, &DropLabel::Dropped, this,
+            [this](const QMimeData* data) { Label3_OLEDragDrop(*data); });
+    connect(
+        m_c.picture1, &PictureBox::MouseDown, this,
+        [this](Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) { Picture1_MouseDown(x, y); });
+    connect(m_c.btnProcess, &QPushButton::clicked, this, &Form1::btnProcess_Click);
+    connect(m_c.btnStop, &QPushButton::clicked, this, &Form1::btnStop_Click);
+    connect(m_c.btnExit, &QPushButton::clicked, this, &Form1::btnExit_Click);
+    connect(m_c.btnReload, &QPushButton::clicked, this, &Form1::btnReload_Click);
+    connect(m_c.btnSave, &QPushButton::clicked, this, &Form1::btnSave_Click);
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_loaded) Form_Load();
+}
+
+// Records the window's outer size at start, the base of every later fitting.
+void Form1::Form_Load() {
+    m_loaded = true;
+    const QSize outer = frameGeometry().size();
+    m_initialWidth = static_cast<int>(std::nearbyint(ToTwips(outer.width())));
+    m_initialHeight = static_cast<int>(std::nearbyint(ToTwips(outer.height())));
+}
+
+void Form1::Label3_OLEDragDrop(const QMimeData& data) {
+    const QStringList files = DroppedFiles(data);
+    if (files.size() != 1) return Tell("One at a time please!");
+    const std::string path = QFile::encodeName(files.front()).toStdString();
+    if (!document::HasBmpName(path)) return Tell("I only take BMP files");
+    auto picture = m_document.Open(path);
+    if (!picture) return Tell("Can't read that for some reason");
+
+    m_c.picture1->SetPicture(std::move(picture.Value()));
+    setWindowTitle(QStringLiteral("Tintwell - ") + files.front());
+    m_c.pictureArea->show();
+    m_c.btnProcess->setEnabled(true);
+    m_c.btnReload->setEnabled(false);
+    m_c.btnSave->setEnabled(false);
+    FormReSize();
+}
+
+void Form1::Tell(const std::string& message) {
+    m_platform.MsgBox(message, platform::MsgStyle::OkForeground, "Tintwell");
+}
+
+void Form1::Picture1_MouseDown(int x, int y) {
+    setWindowTitle(
+        QString::fromStdString(PixelCaption(m_document.Path(), m_c.picture1->Point(x, y))));
+}
+
+// Fits the window to the picture within the screen; the picture scrolls when the screen cuts it.
+void Form1::FormReSize() {
+    const QSize frameExtra = frameGeometry().size() - size();
+    const QRect screenArea =
+        (screen() != nullptr ? screen() : QGuiApplication::primaryScreen())->geometry();
+    const QRect frame = frameGeometry();
+    FitInput in;
+    in.pictureWidth = static_cast<float>(ToTwips(m_c.picture1->width()));
+    in.pictureHeight = static_cast<float>(ToTwips(m_c.picture1->height()));
+    in.initialWidth = m_initialWidth;
+    in.initialHeight = m_initialHeight;
+    in.left = static_cast<float>(ToTwips(frame.x()));
+    in.top = static_cast<float>(ToTwips(frame.y()));
+    in.screenWidth = static_cast<float>(ToTwips(screenArea.width()));
+    in.screenHeight = static_cast<float>(ToTwips(screenArea.height()));
+    const FitResult fit = FitWindow(in);
+
+    // Twips that fall between pixels round up, so that the margin shows rather than vanishes.
+    const auto px = [](float twips) {
+        return static_cast<int>(std::ceil(twips / kTwipsPerPixel - 1e-6));
+    };
+    setFixedSize(px(fit.width) - frameExtra.width(), px(fit.height) - frameExtra.height());
+    move(px(fit.left), px(fit.top));
+    const Qt::ScrollBarPolicy bars = fit.clamped ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    m_c.pictureArea->setHorizontalScrollBarPolicy(bars);
+    m_c.pictureArea->setVerticalScrollBarPolicy(bars);
+    LayOutPictureArea();
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayOutPictureArea();
+}
+
+void Form1::LayOutPictureArea() {
+    if (m_c.pictureArea == nullptr) return;
+    m_c.pictureArea->setGeometry(
+        QRect(kPictureOffset, size() - QSize(kPictureOffset.x(), kPictureOffset.y())));
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (m_ended) return event->accept();
+    if (m_processing) {
+        // Stop the pass after its current row; the Process command then ends the program.
+        m_closeRequested = true;
+        m_cancelRequested = true;
+        return event->ignore();
+    }
+    if (PictureChanged() &&
+        m_platform.MsgBox("Really exit without saving?", platform::MsgStyle::YesNoWarning,
+                          "Tintwell") != platform::Answer::Yes) {
+        return event->ignore();
+    }
+    event->accept();
+}
+
+}  // namespace tintwell::ui

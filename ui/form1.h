@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "document/picture_document.h"
+#include "engine/levels.h"
+#include "platform/platform.h"
+
+class QLabel;
+class QLineEdit;
+class QMimeData;
+class QPushButton;
+class QScrollArea;
+
+namespace tintwell::ui {
+
+class DropLabel;
+class PictureBox;
+
+// The controls of the window, by the names the program speaks of them by.
+struct Controls {
+    DropLabel* label3 = nullptr;
+    QPushButton* btnReload = nullptr;
+    QLabel* label1 = nullptr;
+    QLabel* label2 = nullptr;
+    engine::PerChannel<QLineEdit*> txtBlack{};
+    engine::PerChannel<QLineEdit*> txtWhite{};
+    QPushButton* btnProcess = nullptr;
+    QPushButton* btnStop = nullptr;
+    QPushButton* btnSave = nullptr;
+    QPushButton* btnExit = nullptr;
+    QScrollArea* pictureArea = nullptr;
+    PictureBox* picture1 = nullptr;
+};
+
+// The program's one window: a strip of controls over the picture. It holds the state of the run
+// and binds the controls' events to the commands; the rules themselves live in engine/,
+// document/ and the pure functions beside this file.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(platform::Platform& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    bool PictureChanged() const { return m_document.IsChanged(); }
+    const std::string& PicturePath() const { return m_document.Path(); }
+    const engine::Levels& Levels() const { return m_levels; }
+    int InitialWidth() const { return m_initialWidth; }
+    int InitialHeight() const { return m_initialHeight; }
+    bool IsProcessing() const { return m_processing; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // Events of the controls.
+    void Form_Load();
+    void Label3_OLEDragDrop(const QMimeData& data);
+    void Picture1_MouseDown(int x, int y);
+    void btnProcess_Click();
+    void btnStop_Click();
+    void btnExit_Click();
+    void btnReload_Click();
+    void btnSave_Click();
+
+    // Steps the commands share.
+    void BuildControls();
+    void ConnectControls();
+    void FormReSize();
+    void LayOutPictureArea();
+    document::Status Reload();
+    bool SettleLevels();
+    void EnterProcessingState();
+    void LeaveProcessingState(bool completed, bool reloaded);
+    void SetDropTargetBusy(bool busy);
+    void Tell(const std::string& message);
+
+    platform::Platform& m_platform;
+    Controls m_c;
+    document::PictureDocument m_document;
+    engine::Levels m_levels;
+    bool m_cancelRequested = false;
+    bool m_processing = false;
+    bool m_closeRequested = false;
+    bool m_loaded = false;
+    bool m_ended = false;
+    int m_initialWidth = 0;
+    int m_initialHeight = 0;
+};
+
+}  // namespace tintwell::ui

@@ -1,0 +1,157 @@
+// Process, Cancel, EXIT, Reload and Save.
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "engine/correction_pass.h"
+#include "ui/drop_label.h"
+#include "ui/form1.h"
+#include "ui/picture_box.h"
+#include "ui/settings_message.h"
+#include "ui/twips.h"
+
+namespace tintwell::ui {
+namespace {
+constexpr std::uint32_t kDropBackBusy = 0xC0C0C0;
+constexpr std::uint32_t kDropBackIdle = 0x808080;
+}  // namespace
+
+// Reads the six fields into black points and factors, writing back the settled black-point
+// texts; says what is wrong when a channel cannot be settled.
+bool Form1::SettleLevels() {
+    engine::PerChannel<std::string> blacks, whites;
+    for (int c = 0; c < engine::kChannels; ++c) {
+        blacks[c] = m_c.txtBlack[c]->text().toStdString();
+        whites[c] = m_c.txtWhite[c]->text().toStdString();
+    }
+    const engine::FactorsResult result = engine::CalcFactors(blacks, whites);
+    for (int c = 0; c < result.settled; ++c) {
+        m_levels.black[c] = result.levels.black[c];
+        m_levels.factor[c] = result.levels.factor[c];
+        m_c.txtBlack[c]->setText(QString::fromStdString(result.blackTexts[c]));
+    }
+    if (result.error) {
+        Tell(SettingsMessage(*result.error));
+        return false;
+    }
+    return true;
+}
+
+void Form1::btnProcess_Click() {
+    if (!SettleLevels()) return;
+    if (engine::IsNothingToDo(m_levels)) {
+        m_platform.MsgBox("Black and white point settings give me nothing to do",
+                          platform::MsgStyle::Information, "Tintwell");
+        return;
+    }
+    EnterProcessingState();
+    const engine::PassResult result = [&] {
+        platform::BusyPointer busy(m_platform);
+        return engine::RunCorrectionPass(*m_c.picture1, m_levels, m_platform, m_cancelRequested);
+    }();
+    m_c.picture1->FlushRepaint();
+    m_processing = false;
+    if (m_closeRequested) {
+        // The window was closed during the pass: nothing is written, the program ends.
+        m_ended = true;
+        m_platform.End();
+        return;
+    }
+    if (result == engine::PassResult::Completed) {
+        LeaveProcessingState(true, false);
+        return;
+    }
+    const document::Status reloaded = Reload();
+    LeaveProcessingState(false, reloaded.Ok());
+    if (!reloaded) {
+        Tell("Can't reload " + m_document.Path() +
+             " after cancelling: " + reloaded.Failure().reason +
+             ". The picture shown is only partly corrected; it can't be saved or processed.");
+    }
+}
+
+void Form1::EnterProcessingState() {
+    m_processing = true;
+    m_cancelRequested = false;
+    m_c.btnStop->setEnabled(true);
+    m_c.btnProcess->setEnabled(false);
+    SetDropTargetBusy(true);
+    m_c.btnReload->setEnabled(false);
+    m_c.btnSave->setEnabled(false);
+    m_c.btnExit->setEnabled(false);
+    m_c.picture1->setEnabled(false);
+}
+
+// After a completed pass the picture can be saved or thrown away; after a cancelled one it is
+// the file's again and can be processed. If it could not be reloaded, only Reload is offered.
+void Form1::LeaveProcessingState(bool completed, bool reloaded) {
+    SetDropTargetBusy(false);
+    if (completed) m_c.btnReload->setEnabled(true);
+    m_c.btnStop->setEnabled(false);
+    m_c.btnSave->setEnabled(completed);
+    m_c.btnProcess->setEnabled(!completed && reloaded);
+    if (!completed && !reloaded) m_c.btnReload->setEnabled(true);
+    m_c.btnExit->setEnabled(true);
+    m_platform.SetMousePointer(platform::Pointer::Arrow);
+    m_c.picture1->setEnabled(true);
+    if (completed) {
+        m_document.MarkChanged();
+        m_platform.Beep();
+    }
+}
+
+void Form1::SetDropTargetBusy(bool busy) {
+    QPalette palette = m_c.label3->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Window, VbColour(busy ? kDropBackBusy : kDropBackIdle));
+    }
+    if (busy) {
+        m_c.label3->setPalette(palette);
+        m_c.label3->setEnabled(false);
+    } else {
+        m_c.label3->setEnabled(true);
+        m_c.label3->setPalette(palette);
+    }
+}
+
+void Form1::btnStop_Click() {
+    m_cancelRequested = true;
+}
+
+void Form1::btnExit_Click() {
+    platform::Answer answer = platform::Answer::Yes;
+    if (PictureChanged()) {
+        answer = m_platform.MsgBox("Really exit without saving?", platform::MsgStyle::YesNoWarning,
+                                   "Tintwell");
+    }
+    if (answer != platform::Answer::Yes) return;
+    m_ended = true;
+    m_platform.End();
+}
+
+document::Status Form1::Reload() {
+    auto picture = m_document.Reload();
+    if (!picture) return picture.Failure();
+    m_c.picture1->SetPicture(std::move(picture.Value()));
+    return document::Done{};
+}
+
+void Form1::btnReload_Click() {
+    const document::Status reloaded = Reload();
+    if (!reloaded) {
+        return Tell("Can't reload " + m_document.Path() + ": " + reloaded.Failure().reason +
+                    ". The picture shown is unchanged.");
+    }
+    m_c.btnSave->setEnabled(false);
+    m_c.btnProcess->setEnabled(true);
+    m_c.btnReload->setEnabled(false);
+}
+
+void Form1::btnSave_Click() {
+    const document::Status saved = m_document.Save(m_c.picture1->Pixels());
+    if (!saved) {
+        Tell("Can't save " + m_document.Path() + ": " + saved.Failure().reason +
+             ". The file on disk is as it was.");
+    }
+}
+
+}  // namespace tintwell::ui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QColor>
+#include <QPoint>
+#include <QRect>
+#include <cmath>
+#include <cstdint>
+
+namespace tintwell::ui {
+
+// Window geometry is reckoned in twips, 15 to a logical pixel.
+inline constexpr double kTwipsPerPixel = 15.0;
+
+inline int FromTwips(double twips) {
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
+}
+inline double ToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
+inline QPoint FromTwips(const QPoint& p) {
+    return {FromTwips(p.x()), FromTwips(p.y())};
+}
+inline QRect FromTwips(const QRect& r) {
+    return {FromTwips(r.x()), FromTwips(r.y()), FromTwips(r.width()), FromTwips(r.height())};
+}
+
+// Colours as 0x00BBGGRR: red in the low byte.
+inline QColor VbColour(std::uint32_t c) {
+    return QColor(static_cast<int>(c & 255), static_cast<int>((c >> 8) & 255),
+                  static_cast<int>((c >> 16) & 255));
+}
+
+}  // namespace tintwell::ui
