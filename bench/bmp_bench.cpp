@@ -84,10 +84,10 @@ BENCHMARK(BM_write_qt)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char** argv) {
     fs::create_directories(kFolder);
-    const int status = tintwell::bench::RunWithRatios(
-        argc, argv,
-        {{"bmp read/qt", {"BM_read_ours", "BM_read_qt"}},
-         {"bmp write/qt", {"BM_write_ours", "BM_write_qt"}}});
+    const int status =
+        tintwell::bench::RunWithRatios(argc, argv,
+                                       {{"bmp read/qt", {"BM_read_ours", "BM_read_qt"}},
+                                        {"bmp write/qt", {"BM_write_ours", "BM_write_qt"}}});
     std::error_code ec;
     fs::remove_all(kFolder, ec);
     return status;

@@ -70,8 +70,12 @@ void RunPass(benchmark::State& state) {
     }
 }
 
-void BM_pass(benchmark::State& state) { RunPass<engine::BufferSurface>(state); }
-void BM_pass_per_pixel(benchmark::State& state) { RunPass<PointOnly>(state); }
+void BM_pass(benchmark::State& state) {
+    RunPass<engine::BufferSurface>(state);
+}
+void BM_pass_per_pixel(benchmark::State& state) {
+    RunPass<PointOnly>(state);
+}
 
 BENCHMARK(BM_memcpy)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_pass)->Unit(benchmark::kMillisecond)->MinTime(1.0);

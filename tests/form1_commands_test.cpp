@@ -1,0 +1,308 @@
+// Process, Cancel, EXIT, Reload and Save, driven by clicks, with messages answered by the fake
+// platform and "during the pass" reached through its yield.
+#include "engine/levels.h"
+#include "engine/pixel_rule.h"
+#include "form1_fixture.h"
+
+using namespace tintwell;
+using tests::Window;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWidth = 20;
+constexpr int kHeight = 10;
+
+// The default settings' rule applied to every pixel of the pattern, worked out without the pass.
+engine::PixelBuffer Corrected(const engine::PixelBuffer& original) {
+    const engine::FactorsResult f = engine::CalcFactors({"10", "45", "80"}, {"75", "180", "210"});
+    engine::PixelBuffer out = *engine::PixelBuffer::Allocate(original.Width(), original.Height());
+    for (int y = 0; y < original.Height(); ++y) {
+        for (int x = 0; x < original.Width(); ++x) {
+            out.Row(y)[x] = engine::ColourToPixel(
+                engine::ApplyLevels(engine::PixelToColour(original.Row(y)[x]), f.levels));
+        }
+    }
+    return out;
+}
+
+struct Loaded {
+    tests::TempDir dir;
+    fs::path path = tests::WritePicture(dir, "scan.bmp", kWidth, kHeight);
+    Window w;
+    Loaded() { w.DropFile(path); }
+    bool Shows(const engine::PixelBuffer& picture) const {
+        return tests::SamePicture(w.Picture()->Pixels(), picture);
+    }
+};
+
+}  // namespace
+
+class Form1CommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void statesThroughAWholeJob();
+    void passSaveReloadShowsTheSavedPicture();
+    void passThenReloadRestoresTheFile();
+    void cancelDuringARow_data();
+    void cancelDuringARow();
+    void exitQuestion_data();
+    void exitQuestion();
+    void nothingToDo();
+    void unusableSettings_data();
+    void unusableSettings();
+    void saveFailures_data();
+    void saveFailures();
+    void reloadFailureKeepsThePicture();
+    void reloadAfterCancelFails();
+    void closeBox_data();
+    void closeBox();
+    void closeDuringAPassEndsWithoutWriting();
+};
+
+void Form1CommandsTest::statesThroughAWholeJob() {
+    Loaded l;
+    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
+    QString during;
+    QColor dropBackDuring;
+    l.w.platform.onYield = [&](int row) {
+        if (row != 3) return;
+        during = l.w.States();
+        dropBackDuring = l.w.Find("Label3")->palette().color(QPalette::Window);
+        QCOMPARE(l.w.platform.pointer, platform::Pointer::Busy);
+    };
+    l.w.Click("btnProcess");
+    QCOMPARE(during, QStringLiteral("0100000"));
+    QCOMPARE(dropBackDuring, QColor(192, 192, 192));
+    QCOMPARE(l.w.platform.yields, kHeight);
+    QCOMPARE(l.w.States(), QStringLiteral("0011111"));  // processed
+    QCOMPARE(l.w.Find("Label3")->palette().color(QPalette::Window), QColor(128, 128, 128));
+    QCOMPARE(l.w.platform.pointer, platform::Pointer::Arrow);
+    QCOMPARE(l.w.platform.beeps, 1);
+    QVERIFY(l.w.form->PictureChanged());
+
+    l.w.Click("btnSave");
+    QCOMPARE(l.w.States(), QStringLiteral("0011111"));  // saved
+    QVERIFY(!l.w.form->PictureChanged());
+
+    l.w.Click("btnReload");
+    QCOMPARE(l.w.States(), QStringLiteral("1000111"));  // after Reload
+    QVERIFY(!l.w.form->PictureChanged());
+    QVERIFY(l.w.platform.messages.empty());
+}
+
+void Form1CommandsTest::passSaveReloadShowsTheSavedPicture() {
+    Loaded l;
+    const engine::PixelBuffer expected = Corrected(tests::Pattern(kWidth, kHeight));
+    l.w.Click("btnProcess");
+    QVERIFY(l.Shows(expected));
+    QTest::mouseClick(l.w.Picture(), Qt::LeftButton, {}, QPoint(1, 1));
+    const QString readout = l.w.Title();
+    l.w.Click("btnSave");
+    auto onDisk = document::ReadBmp(l.path);
+    QVERIFY(onDisk.Ok());
+    QVERIFY(tests::SamePicture(onDisk.Value(), expected));
+    l.w.Click("btnReload");
+    QVERIFY(l.Shows(expected));
+    QCOMPARE(l.w.Title(), readout);  // the readout stays across Save and Reload
+}
+
+void Form1CommandsTest::passThenReloadRestoresTheFile() {
+    Loaded l;
+    const auto bytes = tests::ReadBytes(l.path);
+    l.w.Click("btnProcess");
+    l.w.Click("btnReload");
+    QVERIFY(l.Shows(tests::Pattern(kWidth, kHeight)));
+    QCOMPARE(tests::ReadBytes(l.path), bytes);
+    QVERIFY(!l.w.Button("btnSave")->isEnabled());
+}
+
+void Form1CommandsTest::cancelDuringARow_data() {
+    QTest::addColumn<int>("row");
+    QTest::newRow("first") << 0;
+    QTest::newRow("middle") << 4;
+    QTest::newRow("last") << kHeight - 1;
+}
+
+void Form1CommandsTest::cancelDuringARow() {
+    QFETCH(int, row);
+    Loaded l;
+    l.w.platform.onYield = [&](int yield) {
+        if (yield == row + 1) l.w.Click("btnStop");
+    };
+    l.w.Click("btnProcess");
+    QCOMPARE(l.w.platform.yields, row + 1);
+    QVERIFY(l.Shows(tests::Pattern(kWidth, kHeight)));
+    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
+    QCOMPARE(l.w.platform.beeps, 0);
+    QVERIFY(!l.w.form->PictureChanged());
+    QCOMPARE(l.w.platform.pointer, platform::Pointer::Arrow);
+    l.w.Click("btnExit");  // nothing unsaved: no question
+    QVERIFY(l.w.platform.messages.empty());
+    QCOMPARE(l.w.platform.ends, 1);
+}
+
+void Form1CommandsTest::exitQuestion_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void Form1CommandsTest::exitQuestion() {
+    QFETCH(bool, yes);
+    Loaded l;
+    l.w.Click("btnProcess");
+    l.w.platform.answers.push_back(yes ? platform::Answer::Yes : platform::Answer::No);
+    l.w.Click("btnExit");
+    QCOMPARE(l.w.LastMessage(), QStringLiteral("Really exit without saving?"));
+    QCOMPARE(l.w.platform.messages.back().style, platform::MsgStyle::YesNoWarning);
+    QCOMPARE(l.w.platform.ends, yes ? 1 : 0);
+    QCOMPARE(l.w.States(), QStringLiteral("0011111"));
+    QVERIFY(l.w.form->PictureChanged());
+}
+
+void Form1CommandsTest::nothingToDo() {
+    Loaded l;
+    l.w.SetLevels({"0.9", "0.9", "0.9", "255", "255", "255"});
+    l.w.Click("btnProcess");
+    QCOMPARE(l.w.LastMessage(),
+             QStringLiteral("Black and white point settings give me nothing to do"));
+    QCOMPARE(l.w.platform.messages.back().style, platform::MsgStyle::Information);
+    QCOMPARE(l.w.Field("txtBlackR")->text(), QStringLiteral("0"));
+    QCOMPARE(l.w.Field("txtBlackB")->text(), QStringLiteral("0"));
+    QCOMPARE(l.w.platform.yields, 0);
+    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
+}
+
+void Form1CommandsTest::unusableSettings_data() {
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("mentions");
+    QTest::newRow("black out of range")
+        << QStringList{"7.5", "1e5", "80", "75", "180", "210"} << "green black point";
+    QTest::newRow("white reads as 0")
+        << QStringList{"10", "45", "80", "0", "180", "210"} << "red white point";
+    QTest::newRow("white empty") << QStringList{"10", "45", "80", "75", "180", ""}
+                                 << "blue white point";
+}
+
+void Form1CommandsTest::unusableSettings() {
+    QFETCH(QStringList, texts);
+    QFETCH(QString, mentions);
+    Loaded l;
+    const std::array<const char*, 6> names = {"txtBlackR", "txtBlackG", "txtBlackB",
+                                              "txtWhiteR", "txtWhiteG", "txtWhiteB"};
+    for (int i = 0; i < 6; ++i) l.w.Field(names[i])->setText(texts[i]);
+    l.w.Click("btnProcess");
+    QVERIFY2(l.w.LastMessage().contains(mentions), qPrintable(l.w.LastMessage()));
+    QCOMPARE(QString::fromStdString(l.w.platform.messages.back().title),
+             QStringLiteral("Tintwell"));
+    QCOMPARE(l.w.platform.yields, 0);
+    QVERIFY(l.Shows(tests::Pattern(kWidth, kHeight)));
+    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
+    QVERIFY(!l.w.form->PictureChanged());
+}
+
+void Form1CommandsTest::saveFailures_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("read-only file") << "read-only";
+    QTest::newRow("folder gone") << "folder gone";
+}
+
+void Form1CommandsTest::saveFailures() {
+    QFETCH(QString, how);
+    tests::TempDir dir;
+    fs::create_directory(dir / "scans");
+    const fs::path path = tests::WritePicture(dir, "scans/scan.bmp", kWidth, kHeight);
+    const auto bytes = tests::ReadBytes(path);
+    Window w;
+    w.DropFile(path);
+    w.Click("btnProcess");
+    if (how == "read-only") fs::permissions(path, fs::perms::owner_read);
+    if (how == "folder gone") fs::remove_all(dir / "scans");
+
+    w.Click("btnSave");
+
+    QVERIFY2(w.LastMessage().startsWith(QStringLiteral("Can't save ")),
+             qPrintable(w.LastMessage()));
+    if (how == "read-only") QCOMPARE(tests::ReadBytes(path), bytes);
+    if (how == "folder gone") QVERIFY(!fs::exists(dir / "scans"));
+    QCOMPARE(w.States(), QStringLiteral("0011111"));
+    QVERIFY(w.form->PictureChanged());
+    QVERIFY(tests::SamePicture(w.Picture()->Pixels(), Corrected(tests::Pattern(kWidth, kHeight))));
+    w.platform.answers.push_back(platform::Answer::No);
+    w.Click("btnExit");
+    QCOMPARE(w.LastMessage(), QStringLiteral("Really exit without saving?"));
+}
+
+void Form1CommandsTest::reloadFailureKeepsThePicture() {
+    Loaded l;
+    l.w.Click("btnProcess");
+    fs::remove(l.path);
+    l.w.Click("btnReload");
+    QVERIFY2(l.w.LastMessage().startsWith(QStringLiteral("Can't reload ")),
+             qPrintable(l.w.LastMessage()));
+    QVERIFY(l.Shows(Corrected(tests::Pattern(kWidth, kHeight))));
+    QVERIFY(l.w.form->PictureChanged());
+    QCOMPARE(l.w.States(), QStringLiteral("0011111"));
+}
+
+void Form1CommandsTest::reloadAfterCancelFails() {
+    Loaded l;
+    l.w.platform.onYield = [&](int yield) {
+        if (yield != 2) return;
+        tests::WriteBytes(l.path, {'B', 'M', 0});  // damaged behind the program's back
+        l.w.Click("btnStop");
+    };
+    l.w.Click("btnProcess");
+    QVERIFY2(l.w.LastMessage().startsWith(QStringLiteral("Can't reload ")),
+             qPrintable(l.w.LastMessage()));
+    QCOMPARE(l.w.States(), QStringLiteral("0010111"));  // only Reload, EXIT, drops and the picture
+    QVERIFY(!l.w.form->PictureChanged());
+    QCOMPARE(l.w.platform.pointer, platform::Pointer::Arrow);
+    // Once the file is whole again, Reload brings it back and Process is offered.
+    document::WriteBmp(tests::Pattern(kWidth, kHeight), l.path);
+    l.w.Click("btnReload");
+    QVERIFY(l.Shows(tests::Pattern(kWidth, kHeight)));
+    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
+}
+
+void Form1CommandsTest::closeBox_data() {
+    QTest::addColumn<bool>("processed");
+    QTest::addColumn<int>("answer");  // 0: none expected
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("nothing unsaved") << false << 0 << true;
+    QTest::newRow("unsaved, No") << true << int(platform::Answer::No) << false;
+    QTest::newRow("unsaved, Yes") << true << int(platform::Answer::Yes) << true;
+}
+
+void Form1CommandsTest::closeBox() {
+    QFETCH(bool, processed);
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    Loaded l;
+    if (processed) l.w.Click("btnProcess");
+    if (answer != 0) l.w.platform.answers.push_back(static_cast<platform::Answer>(answer));
+    const bool closed = l.w.form->close();
+    QCOMPARE(closed, closes);
+    QCOMPARE(l.w.platform.messages.size(), std::size_t{answer != 0 ? 1u : 0u});
+    if (answer != 0) QCOMPARE(l.w.LastMessage(), QStringLiteral("Really exit without saving?"));
+}
+
+void Form1CommandsTest::closeDuringAPassEndsWithoutWriting() {
+    Loaded l;
+    const auto bytes = tests::ReadBytes(l.path);
+    bool closedDuringPass = true;
+    l.w.platform.onYield = [&](int yield) {
+        if (yield == 3) closedDuringPass = l.w.form->close();
+    };
+    l.w.Click("btnProcess");
+    QVERIFY(!closedDuringPass);  // the pass finishes its row first
+    QCOMPARE(l.w.platform.yields, 3);
+    QCOMPARE(l.w.platform.ends, 1);
+    QCOMPARE(l.w.platform.beeps, 0);
+    QVERIFY(l.w.platform.messages.empty());
+    QCOMPARE(tests::ReadBytes(l.path), bytes);
+}
+
+QTEST_MAIN(Form1CommandsTest)
+#include "form1_commands_test.moc"
