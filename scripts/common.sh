@@ -6,7 +6,7 @@ TINTWELL_PACKAGES=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
-  xvfb xauth xdotool x11-utils libx11-dev imagemagick
+  xvfb xauth xdotool x11-utils libx11-dev imagemagick python3
 )
 
 tintwell_missing_packages() {

@@ -1,5 +1,7 @@
 // Process, Cancel, EXIT, Reload and Save, driven by clicks, with messages answered by the fake
 // platform and "during the pass" reached through its yield.
+#include <QScreen>
+
 #include "engine/levels.h"
 #include "engine/pixel_rule.h"
 #include "form1_fixture.h"
@@ -58,6 +60,8 @@ private slots:
     void closeBox_data();
     void closeBox();
     void closeDuringAPassEndsWithoutWriting();
+    void bigScans_data();
+    void bigScans();
 };
 
 void Form1CommandsTest::statesThroughAWholeJob() {
@@ -302,6 +306,31 @@ void Form1CommandsTest::closeDuringAPassEndsWithoutWriting() {
     QCOMPARE(l.w.platform.beeps, 0);
     QVERIFY(l.w.platform.messages.empty());
     QCOMPARE(tests::ReadBytes(l.path), bytes);
+}
+
+void Form1CommandsTest::bigScans_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("40000 x 2") << QSize(40000, 2);
+    QTest::newRow("2 x 40000") << QSize(2, 40000);
+}
+
+// Wider or higher than 16-bit counters reach: loaded, corrected and saved whole.
+void Form1CommandsTest::bigScans() {
+    QFETCH(QSize, size);
+    tests::TempDir dir;
+    const fs::path path = tests::WritePicture(dir, "big.bmp", size.width(), size.height());
+    Window w;
+    w.DropFile(path);
+    QCOMPARE(w.Picture()->size(), size);
+    w.Click("btnProcess");
+    QCOMPARE(w.platform.yields, size.height());
+    w.Click("btnSave");
+    auto onDisk = document::ReadBmp(path);
+    QVERIFY(onDisk.Ok());
+    QVERIFY(tests::SamePicture(onDisk.Value(), Corrected(tests::Pattern(size.width(), size.height()))));
+    // the window stays on the screen, and the picture scrolls within it
+    QVERIFY(w.form->frameGeometry().width() <= w.form->screen()->geometry().width());
+    QVERIFY(w.form->frameGeometry().height() <= w.form->screen()->geometry().height());
 }
 
 QTEST_MAIN(Form1CommandsTest)

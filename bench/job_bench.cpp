@@ -1,0 +1,108 @@
+// Whole processes on a 6000 x 4000 24-bit bitmap: our headless job against ImageMagick doing the
+// same levels, and against cp of the same file (the floor for reading and writing it). Also the
+// job on a 100-megapixel bitmap. Each command runs as its own process; peak memory is the
+// child's maximum resident size.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "document/bmp_writer.h"
+#include "engine/pixel.h"
+#include "ratio_reporter.h"
+
+namespace {
+
+using namespace tintwell;
+namespace fs = std::filesystem;
+
+const fs::path kFolder = fs::temp_directory_path() / "tintwell-job-bench";
+std::string g_job;  // path of tintwell_job, beside this program
+const char* kImageMagick = "/usr/bin/convert-im6.q16";
+
+fs::path Input(int width, int height) {
+    const fs::path path = kFolder / ("in-" + std::to_string(width) + "x" + std::to_string(height) + ".bmp");
+    if (fs::exists(path)) return path;
+    engine::PixelBuffer picture = *engine::PixelBuffer::Allocate(width, height);
+    std::uint32_t seed = 3;
+    for (std::size_t i = 0; i < picture.PixelCount(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        picture.Data()[i] = engine::kOpaque | (seed >> 8);
+    }
+    document::WriteBmp(picture, path);
+    return path;
+}
+
+// Runs a command to its end; returns false when it fails. Its peak memory goes to `peakMb`.
+bool Run(const std::vector<std::string>& command, double& peakMb) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> args;
+        for (const std::string& a : command) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        freopen("/dev/null", "w", stdout);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    peakMb = std::max(peakMb, usage.ru_maxrss / 1024.0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void RunEach(benchmark::State& state, const fs::path& input,
+             std::vector<std::string> (*command)(const fs::path& in, const fs::path& out)) {
+    const fs::path work = kFolder / "work.bmp", out = kFolder / "out.bmp";
+    double peakMb = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::copy_file(input, work, fs::copy_options::overwrite_existing);
+        fs::remove(out);
+        state.ResumeTiming();
+        if (!Run(command(work, out), peakMb)) {
+            state.SkipWithError("the command failed");
+            break;
+        }
+    }
+    state.counters["peak_MB"] = peakMb;
+}
+
+std::vector<std::string> Job(const fs::path& in, const fs::path&) {
+    return {g_job, in.string(), "10", "45", "80", "75", "180", "210"};
+}
+std::vector<std::string> ImageMagick(const fs::path& in, const fs::path& out) {
+    return {kImageMagick, in.string(), "-channel", "R", "-level", "2570,19275", "-channel", "G", "-level",
+            "11565,46260", "-channel", "B", "-level", "20560,53970", "+channel", "BMP3:" + out.string()};
+}
+std::vector<std::string> Copy(const fs::path& in, const fs::path& out) { return {"/bin/cp", in.string(), out.string()}; }
+
+void BM_job(benchmark::State& state) { RunEach(state, Input(6000, 4000), Job); }
+void BM_imagemagick(benchmark::State& state) {
+    if (access(kImageMagick, X_OK) != 0) return state.SkipWithError("ImageMagick is not installed");
+    RunEach(state, Input(6000, 4000), ImageMagick);
+}
+void BM_cp(benchmark::State& state) { RunEach(state, Input(6000, 4000), Copy); }
+void BM_job_100mp(benchmark::State& state) { RunEach(state, Input(10000, 10000), Job); }
+
+BENCHMARK(BM_job)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_imagemagick)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_cp)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_job_100mp)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    g_job = (fs::path(argv[0]).parent_path() / "tintwell_job").string();
+    fs::create_directories(kFolder);
+    const int status = tintwell::bench::RunWithRatios(
+        argc, argv, {{"job/imagemagick", {"BM_job", "BM_imagemagick"}}, {"job/cp", {"BM_job", "BM_cp"}}});
+    std::error_code ec;
+    fs::remove_all(kFolder, ec);
+    return status;
+}
