@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <filesystem>
 
+#include "bench_support.h"
 #include "document/bmp_reader.h"
 #include "document/bmp_writer.h"
 #include "engine/pixel.h"
@@ -22,20 +23,10 @@ constexpr int kHeight = 4000;
 const fs::path kFolder = fs::temp_directory_path() / "tintwell-bench";
 const fs::path kInput = kFolder / "input.bmp";
 
-engine::PixelBuffer Picture() {
-    engine::PixelBuffer buffer = *engine::PixelBuffer::Allocate(kWidth, kHeight);
-    std::uint32_t seed = 99;
-    for (std::size_t i = 0; i < buffer.PixelCount(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        buffer.Data()[i] = engine::kOpaque | (seed >> 8);
-    }
-    return buffer;
-}
-
 void EnsureInput() {
     if (fs::exists(kInput)) return;
     fs::create_directories(kFolder);
-    document::WriteBmp(Picture(), kInput);
+    document::WriteBmp(bench::NoisePicture(kWidth, kHeight), kInput);
 }
 
 void BM_read_ours(benchmark::State& state) {
@@ -58,14 +49,14 @@ void BM_read_qt(benchmark::State& state) {
 }
 
 void BM_write_ours(benchmark::State& state) {
-    const engine::PixelBuffer picture = Picture();
+    const engine::PixelBuffer picture = bench::NoisePicture(kWidth, kHeight);
     for (auto _ : state) {
         if (!document::WriteBmp(picture, kFolder / "ours.bmp")) state.SkipWithError("write failed");
     }
 }
 
 void BM_write_qt(benchmark::State& state) {
-    engine::PixelBuffer picture = Picture();
+    engine::PixelBuffer picture = bench::NoisePicture(kWidth, kHeight);
     const QImage image(reinterpret_cast<const uchar*>(picture.Data()), kWidth, kHeight,
                        QImage::Format_RGB32);
     for (auto _ : state) {

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "bench_support.h"
 #include "engine/correction_pass.h"
 #include "engine/pixel.h"
 #include "platform/platform.h"
@@ -14,27 +15,6 @@ using namespace tintwell;
 
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
-
-class NoYield : public platform::Platform {
-public:
-    platform::Answer MsgBox(const std::string&, platform::MsgStyle, const std::string&) override {
-        return platform::Answer::Ok;
-    }
-    void Beep() override {}
-    void DoEvents() override {}
-    void SetMousePointer(platform::Pointer) override {}
-    void End() override {}
-};
-
-engine::PixelBuffer Picture() {
-    engine::PixelBuffer buffer = *engine::PixelBuffer::Allocate(kWidth, kHeight);
-    std::uint32_t seed = 12345;
-    for (std::size_t i = 0; i < buffer.PixelCount(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        buffer.Data()[i] = engine::kOpaque | (seed >> 8);
-    }
-    return buffer;
-}
 
 const engine::Levels kLevels = [] {
     engine::Levels l;
@@ -50,8 +30,8 @@ public:
 };
 
 void BM_memcpy(benchmark::State& state) {
-    engine::PixelBuffer from = Picture();
-    engine::PixelBuffer to = Picture();
+    engine::PixelBuffer from = bench::NoisePicture(kWidth, kHeight);
+    engine::PixelBuffer to = bench::NoisePicture(kWidth, kHeight);
     for (auto _ : state) {
         std::memcpy(to.Data(), from.Data(), from.PixelCount() * sizeof(std::uint32_t));
         benchmark::ClobberMemory();
@@ -60,9 +40,9 @@ void BM_memcpy(benchmark::State& state) {
 
 template <typename SurfaceType>
 void RunPass(benchmark::State& state) {
-    engine::PixelBuffer picture = Picture();
+    engine::PixelBuffer picture = bench::NoisePicture(kWidth, kHeight);
     SurfaceType surface(picture);
-    NoYield platform;
+    bench::NoYield platform;
     bool cancel = false;
     for (auto _ : state) {
         engine::RunCorrectionPass(surface, kLevels, platform, cancel);

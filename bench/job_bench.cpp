@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "document/bmp_writer.h"
 #include "engine/pixel.h"
 #include "ratio_reporter.h"
@@ -26,15 +27,10 @@ std::string g_job;  // path of tintwell_job, beside this program
 const char* kImageMagick = "/usr/bin/convert-im6.q16";
 
 fs::path Input(int width, int height) {
-    const fs::path path = kFolder / ("in-" + std::to_string(width) + "x" + std::to_string(height) + ".bmp");
+    const fs::path path =
+        kFolder / ("in-" + std::to_string(width) + "x" + std::to_string(height) + ".bmp");
     if (fs::exists(path)) return path;
-    engine::PixelBuffer picture = *engine::PixelBuffer::Allocate(width, height);
-    std::uint32_t seed = 3;
-    for (std::size_t i = 0; i < picture.PixelCount(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        picture.Data()[i] = engine::kOpaque | (seed >> 8);
-    }
-    document::WriteBmp(picture, path);
+    document::WriteBmp(bench::NoisePicture(width, height), path);
     return path;
 }
 
@@ -77,18 +73,28 @@ std::vector<std::string> Job(const fs::path& in, const fs::path&) {
     return {g_job, in.string(), "10", "45", "80", "75", "180", "210"};
 }
 std::vector<std::string> ImageMagick(const fs::path& in, const fs::path& out) {
-    return {kImageMagick, in.string(), "-channel", "R", "-level", "2570,19275", "-channel", "G", "-level",
-            "11565,46260", "-channel", "B", "-level", "20560,53970", "+channel", "BMP3:" + out.string()};
+    return {kImageMagick, in.string(),   "-channel", "R",
+            "-level",     "2570,19275",  "-channel", "G",
+            "-level",     "11565,46260", "-channel", "B",
+            "-level",     "20560,53970", "+channel", "BMP3:" + out.string()};
 }
-std::vector<std::string> Copy(const fs::path& in, const fs::path& out) { return {"/bin/cp", in.string(), out.string()}; }
+std::vector<std::string> Copy(const fs::path& in, const fs::path& out) {
+    return {"/bin/cp", in.string(), out.string()};
+}
 
-void BM_job(benchmark::State& state) { RunEach(state, Input(6000, 4000), Job); }
+void BM_job(benchmark::State& state) {
+    RunEach(state, Input(6000, 4000), Job);
+}
 void BM_imagemagick(benchmark::State& state) {
     if (access(kImageMagick, X_OK) != 0) return state.SkipWithError("ImageMagick is not installed");
     RunEach(state, Input(6000, 4000), ImageMagick);
 }
-void BM_cp(benchmark::State& state) { RunEach(state, Input(6000, 4000), Copy); }
-void BM_job_100mp(benchmark::State& state) { RunEach(state, Input(10000, 10000), Job); }
+void BM_cp(benchmark::State& state) {
+    RunEach(state, Input(6000, 4000), Copy);
+}
+void BM_job_100mp(benchmark::State& state) {
+    RunEach(state, Input(10000, 10000), Job);
+}
 
 BENCHMARK(BM_job)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(BM_imagemagick)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
@@ -101,7 +107,8 @@ int main(int argc, char** argv) {
     g_job = (fs::path(argv[0]).parent_path() / "tintwell_job").string();
     fs::create_directories(kFolder);
     const int status = tintwell::bench::RunWithRatios(
-        argc, argv, {{"job/imagemagick", {"BM_job", "BM_imagemagick"}}, {"job/cp", {"BM_job", "BM_cp"}}});
+        argc, argv,
+        {{"job/imagemagick", {"BM_job", "BM_imagemagick"}}, {"job/cp", {"BM_job", "BM_cp"}}});
     std::error_code ec;
     fs::remove_all(kFolder, ec);
     return status;

@@ -18,7 +18,8 @@ using namespace tintwell;
 
 class HeadlessPlatform : public platform::Platform {
 public:
-    platform::Answer MsgBox(const std::string& prompt, platform::MsgStyle, const std::string&) override {
+    platform::Answer MsgBox(const std::string& prompt, platform::MsgStyle,
+                            const std::string&) override {
         std::fprintf(stderr, "tintwell_job: %s\n", prompt.c_str());
         return platform::Answer::Ok;
     }
@@ -47,13 +48,15 @@ int main(int argc, char** argv) {
     auto start = std::chrono::steady_clock::now();
     auto picture = doc.Open(argv[1]);
     if (!picture) {
-        std::fprintf(stderr, "tintwell_job: can't read %s: %s\n", argv[1], picture.Failure().reason.c_str());
+        std::fprintf(stderr, "tintwell_job: can't read %s: %s\n", argv[1],
+                     picture.Failure().reason.c_str());
         return 1;
     }
     const double load = Seconds(start);
 
     start = std::chrono::steady_clock::now();
-    const engine::FactorsResult factors = engine::CalcFactors({argv[2], argv[3], argv[4]}, {argv[5], argv[6], argv[7]});
+    const engine::FactorsResult factors =
+        engine::CalcFactors({argv[2], argv[3], argv[4]}, {argv[5], argv[6], argv[7]});
     if (factors.error) {
         std::fprintf(stderr, "tintwell_job: the settings can't be used\n");
         return 1;
@@ -69,6 +72,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tintwell_job: can't save: %s\n", saved.Failure().reason.c_str());
         return 1;
     }
-    if (report) std::printf("load %.3f s, process %.3f s, save %.3f s\n", load, pass, Seconds(start));
+    if (report)
+        std::printf("load %.3f s, process %.3f s, save %.3f s\n", load, pass, Seconds(start));
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_support.h"
 #include "document/bmp_writer.h"
 #include "engine/correction_pass.h"
 #include "engine/pixel.h"
@@ -29,16 +30,6 @@ constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 const fs::path kFile = fs::temp_directory_path() / "tintwell-process-bench.bmp";
 
-engine::PixelBuffer Picture() {
-    engine::PixelBuffer buffer = *engine::PixelBuffer::Allocate(kWidth, kHeight);
-    std::uint32_t seed = 7;
-    for (std::size_t i = 0; i < buffer.PixelCount(); ++i) {
-        seed = seed * 1664525u + 1013904223u;
-        buffer.Data()[i] = engine::kOpaque | (seed >> 8);
-    }
-    return buffer;
-}
-
 // Peak resident memory since the last reset, in MB (Linux).
 void ResetPeakMemory() {
     std::ofstream("/proc/self/clear_refs") << "5";
@@ -51,23 +42,12 @@ double PeakMemoryMb() {
     return 0;
 }
 
-class NoYield : public platform::Platform {
-public:
-    platform::Answer MsgBox(const std::string&, platform::MsgStyle, const std::string&) override {
-        return platform::Answer::Ok;
-    }
-    void Beep() override {}
-    void DoEvents() override {}
-    void SetMousePointer(platform::Pointer) override {}
-    void End() override {}
-};
-
 void BM_pass(benchmark::State& state) {
-    engine::PixelBuffer picture = Picture();
+    engine::PixelBuffer picture = bench::NoisePicture(kWidth, kHeight);
     engine::BufferSurface surface(picture);
     const engine::Levels levels =
         engine::CalcFactors({"10", "45", "80"}, {"75", "180", "210"}).levels;
-    NoYield platform;
+    bench::NoYield platform;
     bool cancel = false;
     for (auto _ : state) engine::RunCorrectionPass(surface, levels, platform, cancel);
 }
@@ -118,7 +98,7 @@ BENCHMARK(BM_process)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    document::WriteBmp(Picture(), kFile);
+    document::WriteBmp(bench::NoisePicture(kWidth, kHeight), kFile);
     const int status =
         tintwell::bench::RunWithRatios(argc, argv, {{"process/pass", {"BM_process", "BM_pass"}}});
     std::printf("peak memory during Process: %.0f MB (the picture alone: %.0f MB)\n",

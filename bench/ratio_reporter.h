@@ -40,9 +40,9 @@ private:
 };
 
 // Runs the registered benchmarks and prints the ratios asked for, last.
-inline int RunWithRatios(int argc, char** argv,
-                         const std::vector<std::pair<std::string, std::pair<std::string, std::string>>>&
-                             ratios) {
+inline int RunWithRatios(
+    int argc, char** argv,
+    const std::vector<std::pair<std::string, std::pair<std::string, std::string>>>& ratios) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

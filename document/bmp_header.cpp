@@ -136,7 +136,8 @@ Status CheckGeometry(const RawInfo& info, std::uint64_t maxPixels) {
     const std::int64_t height = info.height < 0 ? -info.height : info.height;
     if (info.width > kMaxSide || height > kMaxSide ||
         static_cast<std::uint64_t>(info.width) * static_cast<std::uint64_t>(height) > maxPixels) {
-        return Fail("the picture is larger than " + std::to_string(maxPixels / 1000000) + " megapixels");
+        return Fail("the picture is larger than " + std::to_string(maxPixels / 1000000) +
+                    " megapixels");
     }
     for (std::int64_t d : {info.densityX, info.densityY}) {
         if (d < 0 || d > kMaxDensity) return Fail("its pixel density is out of range");

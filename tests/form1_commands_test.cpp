@@ -327,7 +327,8 @@ void Form1CommandsTest::bigScans() {
     w.Click("btnSave");
     auto onDisk = document::ReadBmp(path);
     QVERIFY(onDisk.Ok());
-    QVERIFY(tests::SamePicture(onDisk.Value(), Corrected(tests::Pattern(size.width(), size.height()))));
+    QVERIFY(
+        tests::SamePicture(onDisk.Value(), Corrected(tests::Pattern(size.width(), size.height()))));
     // the window stays on the screen, and the picture scrolls within it
     QVERIFY(w.form->frameGeometry().width() <= w.form->screen()->geometry().width());
     QVERIFY(w.form->frameGeometry().height() <= w.form->screen()->geometry().height());

@@ -46,6 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         ::testing::Values(
             ChannelCase{"10", "75", 10, "10", 255.0 / 65},
             ChannelCase{"45", "180", 45, "45", 255.0 / 135},
+            ChannelCase{"80", "210", 80, "80", 255.0 / 130},
             ChannelCase{"12.7", "200", 12, "12", 255.0 / 188},
             ChannelCase{"007", "200", 7, "7", 255.0 / 193},
             ChannelCase{"-5", "200", 0, "0", 255.0 / 200},
@@ -58,15 +59,6 @@ INSTANTIATE_TEST_SUITE_P(
             ChannelCase{"10", "4.5", 4, "4", 510.0}, ChannelCase{"999", "-5", 0, "0", -51.0},
             ChannelCase{"-999", "-5", 0, "0", -51.0},
             ChannelCase{"&HF", "1e2", 15, "15", 255.0 / 85})));
-
-TEST(CalcFactors, DefaultSettingsKeepTheirTexts) {
-    const FactorsResult r = CalcFactors({"10", "45", "80"}, {"75", "180", "210"});
-    ASSERT_FALSE(r.error);
-    EXPECT_EQ(r.blackTexts, (PerChannel<std::string>{"10", "45", "80"}));
-    EXPECT_FLOAT_EQ(r.levels.factor[0], 3.9230769f);
-    EXPECT_FLOAT_EQ(r.levels.factor[1], 1.8888888f);
-    EXPECT_FLOAT_EQ(r.levels.factor[2], 1.9615384f);
-}
 
 struct FailureCase {
     PerChannel<std::string> blacks, whites;
