@@ -241,6 +241,11 @@ Result<BmpHeader> ReadBmpHeader(ByteSource& source, std::uint64_t maxPixels) {
     header.dataSize = source.Size() - offset;
     if (info.imageSize > header.dataSize)
         return Fail("its pixel data is shorter than its header says (truncated)");
+    // The last row's padding may be missing; anything less is a truncated file.
+    const bool rows = header.encoding == Encoding::Rgb || header.encoding == Encoding::BitFields;
+    if (rows && (header.height - 1) * RowBytes(header) + UsedRowBytes(header) > header.dataSize) {
+        return Fail("its pixel data is shorter than the picture (truncated)");
+    }
     return header;
 }
 

@@ -38,8 +38,17 @@ struct BmpHeader {
     std::vector<std::uint32_t> palette;  // stored pixels (0xFFRRGGBB)
 };
 
+// Bytes of one stored row of uncompressed pixels, padding included, and without it.
+inline std::uint64_t RowBytes(const BmpHeader& h) {
+    return (static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.bitCount) + 31) / 32 * 4;
+}
+inline std::uint64_t UsedRowBytes(const BmpHeader& h) {
+    return (static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.bitCount) + 7) / 8;
+}
+
 // Reads and checks the file header, the info header, the bit fields and the palette, leaving
-// the source anywhere.
+// the source anywhere. Uncompressed pixel data shorter than the picture is refused here, before
+// anything is allocated for the picture.
 Result<BmpHeader> ReadBmpHeader(ByteSource& source, std::uint64_t maxPixels = kMaxPixels);
 
 }  // namespace tintwell::document

@@ -77,12 +77,8 @@ void DecodePlain32(const std::uint8_t* in, std::uint32_t* out, int width) {
 }  // namespace
 
 Status DecodeRows(ByteSource& source, const BmpHeader& h, engine::PixelBuffer& picture) {
-    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(h.width) * h.bitCount + 31) / 32 * 4;
-    const std::uint64_t usedBytes = (static_cast<std::uint64_t>(h.width) * h.bitCount + 7) / 8;
-    // The last row's padding may be missing; anything less is a truncated file.
-    if ((h.height - 1) * rowBytes + usedBytes > h.dataSize) {
-        return Fail("its pixel data is shorter than the picture (truncated)");
-    }
+    const std::uint64_t rowBytes = RowBytes(h);
+    const std::uint64_t usedBytes = UsedRowBytes(h);
     if (!source.Seek(h.dataOffset)) return Fail("the file cannot be read");
     std::optional<FieldPixels> fields;
     if (h.bitCount == 16 || h.bitCount == 32) {

@@ -92,6 +92,11 @@ void Form1CommandsTest::statesThroughAWholeJob() {
     l.w.Click("btnReload");
     QCOMPARE(l.w.States(), QStringLiteral("1000111"));  // after Reload
     QVERIFY(!l.w.form->PictureChanged());
+
+    l.w.Click("btnProcess");  // a drop replaces an unsaved correction without asking
+    l.w.DropFile(tests::WritePicture(l.dir, "other.bmp", 3, 3));
+    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
+    QVERIFY(!l.w.form->PictureChanged());
     QVERIFY(l.w.platform.messages.empty());
 }
 
