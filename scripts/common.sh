@@ -1,17 +1,23 @@
 # Shared by ./run and ./test: install what the build needs, then configure and build.
 # shellcheck shell=bash
 
+# What the build and the tests cannot do without.
 TINTWELL_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
+)
+# What some tests use when it is there: the fuzzer (clang), the desktop test (an X server,
+# xdotool, Xlib headers, ImageMagick's import for screenshots, python3), and ImageMagick for the
+# whole-job benchmark.
+TINTWELL_OPTIONAL_PACKAGES=(
   clang libclang-rt-dev
-  xvfb xauth xdotool x11-utils libx11-dev imagemagick python3
+  xvfb xdotool x11-utils libx11-dev imagemagick python3
 )
 
-tintwell_missing_packages() {
+tintwell_missing() {
   local missing=()
-  for p in "${TINTWELL_PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   echo "${missing[@]}"
@@ -19,26 +25,36 @@ tintwell_missing_packages() {
 
 tintwell_install_deps() {
   if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
-    echo "tintwell: this is not a Debian or Ubuntu system. Install by hand: a C++20 compiler, CMake 3.24+," >&2
-    echo "  Ninja, Qt 6 (Core, Gui, Widgets, Test), GoogleTest, Google Benchmark; optional: clang, Xvfb, xdotool, Xlib headers." >&2
+    echo "tintwell: this is not a Debian or Ubuntu system. Install by hand: a C++20 compiler, CMake 3.22+," >&2
+    echo "  Ninja, Qt 6 (Core, Gui, Widgets, Test), GoogleTest, Google Benchmark; optional: clang with" >&2
+    echo "  libFuzzer, Xvfb, xdotool, Xlib headers, ImageMagick, python3." >&2
     return 0
   fi
-  local missing
-  missing=$(tintwell_missing_packages)
-  [ -z "$missing" ] && return 0
+  local required optional
+  required=$(tintwell_missing "${TINTWELL_PACKAGES[@]}")
+  optional=$(tintwell_missing "${TINTWELL_OPTIONAL_PACKAGES[@]}")
+  [ -z "$required$optional" ] && return 0
   local sudo=""
   if [ "$(id -u)" -ne 0 ]; then
     if command -v sudo >/dev/null 2>&1; then
       sudo="sudo"
     else
-      echo "tintwell: missing packages, and not root: apt-get install $missing" >&2
+      [ -n "$optional" ] && echo "tintwell: some tests need: apt-get install $optional" >&2
+      [ -z "$required" ] && return 0
+      echo "tintwell: missing packages, and not root: apt-get install $required" >&2
       return 1
     fi
   fi
-  echo "tintwell: installing $missing"
+  echo "tintwell: installing $required $optional"
   $sudo apt-get update -qq || return 1
-  # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null || return 1
+  if [ -n "$required" ]; then
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $required >/dev/null || return 1
+  fi
+  for p in $optional; do
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$p" >/dev/null 2>&1 ||
+      echo "tintwell: could not install $p; the tests that need it will be skipped" >&2
+  done
 }
 
 # tintwell_build DIR [cmake options...]
