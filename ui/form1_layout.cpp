@@ -108,6 +108,32 @@ engine::PerChannel<QLineEdit*> Fields(QWidget* parent, const std::array<const ch
     return fields;
 }
 
+// The picture sits below the strip, in an area that scrolls when the screen cuts it.
+void BuildPictureArea(QWidget* form, Controls& c) {
+    c.pictureArea = new QScrollArea(form);
+    c.pictureArea->setObjectName(QStringLiteral("pictureArea"));
+    c.pictureArea->setFrameShape(QFrame::NoFrame);
+    c.pictureArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.pictureArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.pictureArea->move(FromTwips(QPoint(30, 705)));
+    c.picture1 =
+        Place(new PictureBox, "Picture1", QRect(30, 705, 1095, 90), QStringLiteral("Picture"));
+    c.picture1->setToolTip(QStringLiteral("Click picture to see RGB values"));
+    c.picture1->setFocusPolicy(Qt::StrongFocus);
+    c.pictureArea->setWidget(c.picture1);
+    c.pictureArea->hide();
+}
+
+// Tab order: Process, Save, the six fields, Reload, Cancel, the picture, EXIT.
+void SetTabOrder(const Controls& c) {
+    const std::array<QWidget*, 11> tabOrder = {
+        c.btnProcess,  c.btnSave,     c.txtBlack[0], c.txtBlack[1], c.txtBlack[2], c.txtWhite[0],
+        c.txtWhite[1], c.txtWhite[2], c.btnReload,   c.btnStop,     c.picture1};
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    QWidget::setTabOrder(c.picture1, c.btnExit);
+}
+
 }  // namespace
 
 void Form1::BuildControls() {
@@ -138,25 +164,8 @@ void Form1::BuildControls() {
     m_c.btnExit = Button(this, "btnExit", "EXIT", QRect(8670, 15, 555, 650), "Exit Tintwell");
     m_c.btnExit->setEnabled(true);
 
-    m_c.pictureArea = new QScrollArea(this);
-    m_c.pictureArea->setObjectName(QStringLiteral("pictureArea"));
-    m_c.pictureArea->setFrameShape(QFrame::NoFrame);
-    m_c.pictureArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_c.pictureArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_c.pictureArea->move(FromTwips(QPoint(30, 705)));
-    m_c.picture1 =
-        Place(new PictureBox, "Picture1", QRect(30, 705, 1095, 90), QStringLiteral("Picture"));
-    m_c.picture1->setToolTip(QStringLiteral("Click picture to see RGB values"));
-    m_c.picture1->setFocusPolicy(Qt::StrongFocus);
-    m_c.pictureArea->setWidget(m_c.picture1);
-    m_c.pictureArea->hide();
-
-    const std::array<QWidget*, 11> tabOrder = {m_c.btnProcess,  m_c.btnSave,     m_c.txtBlack[0],
-                                               m_c.txtBlack[1], m_c.txtBlack[2], m_c.txtWhite[0],
-                                               m_c.txtWhite[1], m_c.txtWhite[2], m_c.btnReload,
-                                               m_c.btnStop,     m_c.picture1};
-    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    setTabOrder(m_c.picture1, m_c.btnExit);
+    BuildPictureArea(this, m_c);
+    SetTabOrder(m_c);
 }
 
 }  // namespace tintwell::ui
