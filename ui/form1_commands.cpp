@@ -3,18 +3,13 @@
 #include <QPushButton>
 
 #include "engine/correction_pass.h"
+#include "ui/colours.h"
 #include "ui/drop_label.h"
 #include "ui/form1.h"
 #include "ui/picture_box.h"
 #include "ui/settings_message.h"
-#include "ui/twips.h"
 
 namespace tintwell::ui {
-namespace {
-constexpr std::uint32_t kDropBackBusy = 0xC0C0C0;
-constexpr std::uint32_t kDropBackIdle = 0x808080;
-}  // namespace
-
 // Reads the six fields into black points and factors, writing back the settled black-point
 // texts; says what is wrong when a channel cannot be settled.
 bool Form1::SettleLevels() {
@@ -100,17 +95,8 @@ void Form1::LeaveProcessingState(bool completed, bool reloaded) {
 }
 
 void Form1::SetDropTargetBusy(bool busy) {
-    QPalette palette = m_c.label3->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Window, VbColour(busy ? kDropBackBusy : kDropBackIdle));
-    }
-    if (busy) {
-        m_c.label3->setPalette(palette);
-        m_c.label3->setEnabled(false);
-    } else {
-        m_c.label3->setEnabled(true);
-        m_c.label3->setPalette(palette);
-    }
+    Paint(m_c.label3, busy ? kLightGrey : kDarkGrey);
+    m_c.label3->setEnabled(!busy);
 }
 
 void Form1::btnStop_Click() {

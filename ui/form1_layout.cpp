@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 
+#include "ui/colours.h"
 #include "ui/drop_label.h"
 #include "ui/form1.h"
 #include "ui/picture_box.h"
@@ -13,8 +14,6 @@
 namespace tintwell::ui {
 namespace {
 
-constexpr std::uint32_t kFormBack = 0xC0C0C0;
-constexpr std::uint32_t kDropBack = 0x808080;
 constexpr std::uint32_t kYellow = 0x00FFFF;
 constexpr std::uint32_t kBlack = 0x000000;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
@@ -37,16 +36,6 @@ protected:
 private:
     QColor m_outline;
 };
-
-void Paint(QWidget* widget, std::uint32_t back, std::optional<std::uint32_t> text = std::nullopt) {
-    QPalette palette = widget->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Window, VbColour(back));
-        if (text) palette.setColor(group, QPalette::WindowText, VbColour(*text));
-    }
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 
 QFont FieldFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
@@ -137,14 +126,14 @@ void SetTabOrder(const Controls& c) {
 }  // namespace
 
 void Form1::BuildControls() {
-    Paint(this, kFormBack);
+    Paint(this, kLightGrey);
     m_c.label3 = Place(new DropLabel(QStringLiteral("Drop BMP here"), this), "Label3",
                        QRect(15, 15, 510, 645), QStringLiteral("Drop BMP here"));
     m_c.label3->setToolTip(QStringLiteral("Drag a BMP file from Explorer and drop it here"));
     m_c.label3->setWordWrap(true);
     m_c.label3->setFrameShape(QFrame::Box);
     m_c.label3->setFont(FieldFont());
-    Paint(m_c.label3, kDropBack, kYellow);
+    Paint(m_c.label3, kDarkGrey, kYellow);
 
     m_c.btnReload = Button(this, "btnReload", "Reload", QRect(540, 15, 750, 650),
                            "Reloads current picture (lose changes)");

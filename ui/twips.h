@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QPoint>
 #include <QRect>
 #include <cmath>
@@ -22,12 +21,6 @@ inline QPoint FromTwips(const QPoint& p) {
 }
 inline QRect FromTwips(const QRect& r) {
     return {FromTwips(r.x()), FromTwips(r.y()), FromTwips(r.width()), FromTwips(r.height())};
-}
-
-// Colours as 0x00BBGGRR: red in the low byte.
-inline QColor VbColour(std::uint32_t c) {
-    return QColor(static_cast<int>(c & 255), static_cast<int>((c >> 8) & 255),
-                  static_cast<int>((c >> 16) & 255));
 }
 
 }  // namespace tintwell::ui
