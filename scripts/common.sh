@@ -7,12 +7,12 @@ TINTWELL_PACKAGES=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
 )
-# What some tests use when it is there: the fuzzer (clang), the desktop test (an X server,
-# xdotool, Xlib headers, ImageMagick's import for screenshots, python3), and ImageMagick for the
-# whole-job benchmark.
+# What some tests use when it is there: the fuzzer (clang), the desktop test (an X server, a
+# window manager, xdotool, Xlib headers, ImageMagick's import for screen grabs, python3), and
+# ImageMagick for the whole-job benchmark.
 TINTWELL_OPTIONAL_PACKAGES=(
   clang libclang-rt-dev
-  xvfb xdotool x11-utils libx11-dev imagemagick python3
+  xvfb openbox xdotool x11-utils libx11-dev imagemagick python3
 )
 
 tintwell_missing() {
@@ -27,7 +27,7 @@ tintwell_install_deps() {
   if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     echo "tintwell: this is not a Debian or Ubuntu system. Install by hand: a C++20 compiler, CMake 3.22+," >&2
     echo "  Ninja, Qt 6 (Core, Gui, Widgets, Test), GoogleTest, Google Benchmark; optional: clang with" >&2
-    echo "  libFuzzer, Xvfb, xdotool, Xlib headers, ImageMagick, python3." >&2
+    echo "  libFuzzer, Xvfb, openbox, xdotool, Xlib headers, ImageMagick, python3." >&2
     return 0
   fi
   local required optional

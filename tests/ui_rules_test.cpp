@@ -49,7 +49,7 @@ TEST_P(Fitting, FollowsThePictureWithinTheScreen) {
     EXPECT_EQ(r.height, c.height);
     EXPECT_EQ(r.left, c.newLeft);
     EXPECT_EQ(r.top, c.newTop);
-    EXPECT_EQ(r.clamped, c.clamped);
+    EXPECT_EQ(r.clampedWidth || r.clampedHeight, c.clamped);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -65,6 +65,76 @@ INSTANTIATE_TEST_SUITE_P(
         FitCase{100, 10000, 0, 451, 9345, 11070, 0, 0, false},
         FitCase{24000, 100, -300, 0, 15360, 1170, -300, 0, true},  // off the left stays
         FitCase{100, 11000, 0, -300, 9345, 11520, 0, -300, true}));
+
+// The window as a window manager frames it: the frame may be known when the window opens, only
+// after it has opened (X11), or never (no window manager).
+class FakeWindow : public FramedWindow {
+public:
+    QSize ClientSize() const override { return client; }
+    QMargins Frame() const override { return frame; }
+    QPoint FramePosition() const override { return framePos; }
+    QRect Available() const override { return available; }
+    void SetClientSize(QSize size) override { client = size; }
+    void MoveFrame(QPoint topLeft) override { framePos = topLeft; }
+
+    QSize client{617, 46};
+    QMargins frame;
+    QPoint framePos{300, 200};
+    QRect available{0, 0, 1280, 1024};
+};
+
+struct BindingCase {
+    const char* name;
+    QMargins frameAtLoad, frameAtFit;
+    QRect available;
+    QSize box;
+    QSize client;  // after the fit
+    QPoint framePos;
+    bool clamped;
+};
+
+class FittingBinding : public ::testing::TestWithParam<BindingCase> {};
+
+TEST_P(FittingBinding, ShowsStripAndWholePictureOrStaysOnTheScreen) {
+    const BindingCase& c = GetParam();
+    FakeWindow window;
+    window.frame = c.frameAtLoad;
+    window.available = c.available;
+    WindowFitter fitter;
+    fitter.Load(window);
+    window.frame = c.frameAtFit;
+    EXPECT_EQ(fitter.InitialHeight(window), (46 + c.frameAtFit.top() + c.frameAtFit.bottom()) * 15);
+    EXPECT_EQ(fitter.Fit(window, QPoint(2, 47), c.box), c.clamped);
+    EXPECT_EQ(window.client, c.client);
+    EXPECT_EQ(window.framePos, c.framePos);
+}
+
+const QMargins kOpenbox(1, 20, 1, 1);
+const QRect kScreen(0, 0, 1280, 1024);
+const QRect kBelowPanel(0, 30, 1280, 994);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FittingBinding,
+    ::testing::Values(
+        BindingCase{"no_frame", {}, {}, kScreen, {160, 90}, {617, 137}, {300, 200}, false},
+        BindingCase{
+            "frame_at_once", kOpenbox, kOpenbox, kScreen, {160, 90}, {617, 137}, {300, 200}, false},
+        BindingCase{"frame_late", {}, kOpenbox, kScreen, {160, 90}, {617, 137}, {300, 200}, false},
+        // a box wider than the strip: the client area ends where the box does
+        BindingCase{
+            "wide_frame_late", {}, kOpenbox, kScreen, {900, 600}, {902, 647}, {300, 200}, false},
+        BindingCase{"wide_no_frame", {}, {}, kScreen, {900, 600}, {902, 647}, {300, 200}, false},
+        // just narrower than the screen, but not with the frame: moved to the left edge
+        BindingCase{"edge", {}, kOpenbox, kScreen, {1270, 100}, {1272, 147}, {0, 200}, false},
+        BindingCase{"larger_than_screen",
+                    {},
+                    kOpenbox,
+                    kBelowPanel,
+                    {3000, 2500},
+                    {1278, 973},
+                    {0, 30},
+                    true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct DropCase {
     const char* name;

@@ -21,6 +21,28 @@ namespace tintwell::ui {
 namespace {
 const QSize kClientAtStart = FromTwips(QRect(0, 0, 9255, 690)).size();
 const QPoint kPictureOffset = FromTwips(QPoint(30, 705));
+
+// The window's geometry as the fitting reads and writes it.
+class QtFramedWindow : public FramedWindow {
+public:
+    explicit QtFramedWindow(const QWidget& window) : m_window(const_cast<QWidget&>(window)) {}
+    QSize ClientSize() const override { return m_window.size(); }
+    QMargins Frame() const override {
+        const QRect inner = m_window.geometry(), outer = m_window.frameGeometry();
+        return {inner.left() - outer.left(), inner.top() - outer.top(),
+                outer.right() - inner.right(), outer.bottom() - inner.bottom()};
+    }
+    QPoint FramePosition() const override { return m_window.frameGeometry().topLeft(); }
+    QRect Available() const override {
+        const QScreen* screen = m_window.screen();
+        return (screen != nullptr ? screen : QGuiApplication::primaryScreen())->availableGeometry();
+    }
+    void SetClientSize(QSize size) override { m_window.setFixedSize(size); }
+    void MoveFrame(QPoint topLeft) override { m_window.move(topLeft); }
+
+private:
+    QWidget& m_window;
+};
 }  // namespace
 
 Form1::Form1(platform::Platform& platform, QWidget* parent)
@@ -54,12 +76,18 @@ void Form1::showEvent(QShowEvent* event) {
     if (!m_loaded) Form_Load();
 }
 
-// Records the window's outer size at start, the base of every later fitting.
+// Records the window's size at start, the base of every later fitting.
 void Form1::Form_Load() {
     m_loaded = true;
-    const QSize outer = frameGeometry().size();
-    m_initialWidth = static_cast<int>(std::nearbyint(ToTwips(outer.width())));
-    m_initialHeight = static_cast<int>(std::nearbyint(ToTwips(outer.height())));
+    m_fitter.Load(QtFramedWindow(*this));
+}
+
+int Form1::InitialWidth() const {
+    return m_fitter.InitialWidth(QtFramedWindow(*this));
+}
+
+int Form1::InitialHeight() const {
+    return m_fitter.InitialHeight(QtFramedWindow(*this));
 }
 
 void Form1::Label3_OLEDragDrop(const QMimeData& data) {
@@ -90,28 +118,9 @@ void Form1::Picture1_MouseDown(int x, int y) {
 
 // Fits the window to the picture within the screen; the picture scrolls when the screen cuts it.
 void Form1::FormReSize() {
-    const QSize frameExtra = frameGeometry().size() - size();
-    const QRect screenArea =
-        (screen() != nullptr ? screen() : QGuiApplication::primaryScreen())->geometry();
-    const QRect frame = frameGeometry();
-    FitInput in;
-    in.pictureWidth = static_cast<float>(ToTwips(m_c.picture1->width()));
-    in.pictureHeight = static_cast<float>(ToTwips(m_c.picture1->height()));
-    in.initialWidth = m_initialWidth;
-    in.initialHeight = m_initialHeight;
-    in.left = static_cast<float>(ToTwips(frame.x()));
-    in.top = static_cast<float>(ToTwips(frame.y()));
-    in.screenWidth = static_cast<float>(ToTwips(screenArea.width()));
-    in.screenHeight = static_cast<float>(ToTwips(screenArea.height()));
-    const FitResult fit = FitWindow(in);
-
-    // Twips that fall between pixels round up, so that the margin shows rather than vanishes.
-    const auto px = [](float twips) {
-        return static_cast<int>(std::ceil(twips / kTwipsPerPixel - 1e-6));
-    };
-    setFixedSize(px(fit.width) - frameExtra.width(), px(fit.height) - frameExtra.height());
-    move(px(fit.left), px(fit.top));
-    const Qt::ScrollBarPolicy bars = fit.clamped ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    QtFramedWindow window(*this);
+    const bool clamped = m_fitter.Fit(window, kPictureOffset, m_c.picture1->size());
+    const Qt::ScrollBarPolicy bars = clamped ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
     m_c.pictureArea->setHorizontalScrollBarPolicy(bars);
     m_c.pictureArea->setVerticalScrollBarPolicy(bars);
     LayOutPictureArea();

@@ -6,6 +6,7 @@
 #include "document/picture_document.h"
 #include "engine/levels.h"
 #include "platform/platform.h"
+#include "ui/window_fitting.h"
 
 class QLabel;
 class QLineEdit;
@@ -46,8 +47,9 @@ public:
     bool PictureChanged() const { return m_document.IsChanged(); }
     const std::string& PicturePath() const { return m_document.Path(); }
     const engine::Levels& Levels() const { return m_levels; }
-    int InitialWidth() const { return m_initialWidth; }
-    int InitialHeight() const { return m_initialHeight; }
+    // The window's outer size at start, in twips.
+    int InitialWidth() const;
+    int InitialHeight() const;
     bool IsProcessing() const { return m_processing; }
 
 protected:
@@ -87,8 +89,7 @@ private:
     bool m_closeRequested = false;
     bool m_loaded = false;
     bool m_ended = false;
-    int m_initialWidth = 0;
-    int m_initialHeight = 0;
+    WindowFitter m_fitter;
 };
 
 }  // namespace tintwell::ui

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # The real program on a real X server, driven from outside as a user would: files dragged from
-# another process by XDND, typing and clicks with the pointer, the title read back through the
-# server. Screenshots of each stage go to SHOTS for a person to look at.
+# another process by XDND, typing and clicks with the pointer, the title and the window's
+# geometry read back through the server, and screen grabs compared with the pictures. Under a
+# window manager a panel takes the bottom of the screen, as a taskbar would. Screenshots of
+# each stage go to SHOTS for a person to look at.
 #
-#   desktop_test.sh PROGRAM DRAG_HELPER SAMPLE.bmp SHOTS
-# Exits 77 (skipped) when no X server can be started here.
+#   desktop_test.sh none|openbox PROGRAM DRAG_HELPER SAMPLE.bmp SHOTS
+# Exits 77 (skipped) when the X server or the window manager is not installed.
 set -uo pipefail
-program=$1 drag=$2 sample=$3 shots=$4
+wm=$1 program=$2 drag=$3 sample=$4 shots=$5
 here=$(cd "$(dirname "$0")" && pwd)
-check="$here/check_levels.py"
-for tool in Xvfb xdotool import python3; do
+pictures="$here/check_pictures.py"
+for tool in Xvfb xdotool xwininfo xprop xmessage import python3; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
+[ "$wm" = none ] || command -v "$wm" >/dev/null || { echo "skipped: $wm is not installed"; exit 77; }
 
 work=$(mktemp -d)
 mkdir -p "$shots"
@@ -19,52 +22,106 @@ rm -f "$shots"/*.png
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; shot "failure"; exit 1; }
+fail() {
+  echo "FAIL ($wm): $*"
+  shot "failure"
+  echo "--- program output:"; cat "$work/program.log" 2>/dev/null
+  exit 1
+}
 shot() { import -display "$DISPLAY" -window root "$shots/$1.png" 2>/dev/null && echo "screenshot: $shots/$1.png"; }
-
-# A display of our own.
-for n in $(seq 90 120); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-  [ -e "/tmp/.X11-unix/X$n" ] && export DISPLAY=":$n" && break
-done
-[ -n "${DISPLAY:-}" ] && xdotool getmouselocation >/dev/null 2>&1 || { echo "skipped: cannot start Xvfb"; exit 77; }
-unset QT_QPA_PLATFORM
-
-# Twips to pixels, as the window lays out its controls.
-px() { echo $(( ($1 + 7) / 15 )); }
-centre() { echo $(( $(px $1) + $(px $3) / 2 )) $(( $(px $2) + $(px $4) / 2 )); }
-title() { xdotool getwindowname "$win"; }
-click_at() { xdotool mousemove --sync $((wx + $1)) $((wy + $2)) click 1; }
-click_control() { read -r cx cy <<<"$(centre "$@")"; click_at "$cx" "$cy"; }
+grab() { import -display "$DISPLAY" -window root -depth 8 "ppm:$work/grab.ppm" 2>/dev/null; }
 wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
   local limit=$1; shift
   for _ in $(seq $((limit * 10))); do "$@" && return 0; sleep 0.1; done
   return 1
 }
+
+# A display of our own: the server picks a free number itself and says which once it takes
+# connections, so two runs at once never share a display.
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 60 display <"$work/displayfd" || { cat "$work/xvfb.log"; echo "skipped: Xvfb did not start"; exit 77; }
+export DISPLAY=":$display"
+unset QT_QPA_PLATFORM
+
+screen_w=1280 screen_h=1024 work_h=1024
+if [ "$wm" != none ]; then
+  "$wm" >"$work/wm.log" 2>&1 &
+  pids+=($!)
+  wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+  wait_for 30 wm_running || fail "the window manager did not start"
+  # A panel along the bottom, 30 pixels high, that windows must keep clear of.
+  xmessage -geometry 1280x30+0+994 -name panel "a panel" >/dev/null 2>&1 &
+  pids+=($!)
+  wait_for 30 sh -c "xdotool search --onlyvisible --name '^panel$' >/dev/null" || fail "no panel"
+  panel=$(xdotool search --onlyvisible --name '^panel$' | head -n 1)
+  xprop -id "$panel" -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL "0,0,0,30,0,0,0,0,0,0,0,1279"
+  work_h=994
+  workarea_set() { xprop -root _NET_WORKAREA | grep -q "= 0, 0, 1280, $work_h"; }
+  wait_for 30 workarea_set || fail "the window manager did not keep the panel clear"
+fi
+
+# Geometry of the program's window, read through the server: cx, cy, cw, ch (the client
+# area on the screen) and the frame round it (fl, fr, ft, fb).
+read_geometry() {
+  local info; info=$(xwininfo -id "$win")
+  cx=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  cy=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  cw=$(sed -n 's/^ *Width: *//p' <<<"$info")
+  ch=$(sed -n 's/^ *Height: *//p' <<<"$info")
+  fl=0 fr=0 ft=0 fb=0
+  local extents; extents=$(xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.* = //p' | tr -d ',')
+  [ -n "$extents" ] && read -r fl fr ft fb <<<"$extents"
+}
+client_is() { read_geometry; [ "$cw" = "$1" ] && [ "$ch" = "$2" ]; }
+on_screen() {  # the window with its frame lies on the part of the screen windows may use
+  read_geometry
+  [ $((cx - fl)) -ge 0 ] && [ $((cy - ft)) -ge 0 ] &&
+    [ $((cx + cw + fr)) -le "$screen_w" ] && [ $((cy + ch + fb)) -le "$work_h" ]
+}
+
+# Twips to pixels, as the window lays out its controls.
+px() { echo $(( ($1 + 7) / 15 )); }
+centre() { echo $(( $(px $1) + $(px $3) / 2 )) $(( $(px $2) + $(px $4) / 2 )); }
+title() { xdotool getwindowname "$win"; }
+click_at() { xdotool mousemove --sync $((cx + $1)) $((cy + $2)) click 1; }
+click_control() { read -r x y <<<"$(centre "$@")"; click_at "$x" "$y"; }
+drop() { read -r x y <<<"$(centre 15 15 510 645)"; "$drag" "$win" $((cx + x)) $((cy + y)) "$@"; }
 message_box() { xdotool search --onlyvisible --name '^Tintwell$' 2>/dev/null | head -n 1; }
 # Predicates for wait_for, so that they are evaluated afresh on every try.
 title_is() { [ "$(title)" = "$1" ]; }
 box_shown() { [ -n "$(message_box)" ]; }
 box_gone() { [ -z "$(message_box)" ]; }
+window_shown() {
+  kill -0 "$program_pid" 2>/dev/null || fail "the program ended at start"
+  win=$(xdotool search --onlyvisible --pid "$program_pid" --name '^Tintwell' 2>/dev/null | head -n 1)
+  [ -n "$win" ]
+}
 
 cp "$sample" "$work/scan.bmp"
 cp "$sample" "$work/original.bmp"
 cp "$sample" "$work/other.bmp"
+python3 "$pictures" make "$work/big.bmp" 1600 1300
+read -r sample_w sample_h <<<"$(python3 -c "import struct,sys; print(*struct.unpack_from('<ii', open(sys.argv[1],'rb').read(), 18))" "$sample")"
+
 "$program" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=($program_pid)
-wait_for 10 xdotool search --onlyvisible --name '^Tintwell' >/dev/null || fail "the window did not open"
-win=$(xdotool search --onlyvisible --name '^Tintwell' | head -n 1)
-eval "$(xdotool getwindowgeometry --shell "$win" | sed 's/^/w/' | tr 'A-Z' 'a-z')"  # wx, wy
+wait_for 60 window_shown || fail "the window did not open"
+wait_for 10 client_is 617 46 || fail "client area at start is ${cw}x${ch}, not 617x46"
 shot "1-start"
 
-# 1. A file dragged from another program onto "Drop BMP here".
-read -r dx dy <<<"$(centre 15 15 510 645)"
-"$drag" "$win" $((wx + dx)) $((wy + dy)) "$work/scan.bmp" || fail "the drop was not taken"
+# 1. A file dragged from another program onto "Drop BMP here": the window shows the strip and
+# the whole picture, one picture pixel to a screen pixel.
+drop "$work/scan.bmp" || fail "the drop was not taken"
 wait_for 5 title_is "Tintwell - $work/scan.bmp" || fail "title after the drop: $(title)"
+want_w=$(( sample_w + 2 > 617 ? sample_w + 2 : 617 )) want_h=$(( sample_h + 47 ))
+wait_for 5 client_is "$want_w" "$want_h" || fail "client area ${cw}x${ch}, expected ${want_w}x${want_h}"
+on_screen || fail "the fitted window is not on the screen"
+grab
+python3 "$pictures" shows "$work/grab.ppm" "$work/scan.bmp" $((cx + 2)) $((cy + 47)) ||
+  fail "the picture does not show whole, last row and column included"
 shot "2-loaded"
 
 # 2. Levels typed into the fields, then Process with the pointer.
@@ -82,10 +139,11 @@ before=$(md5sum <"$work/scan.bmp")
 saved() { click_control 7830 15 750 650; [ "$(md5sum <"$work/scan.bmp")" != "$before" ]; }
 wait_for 60 saved || fail "the corrected picture was never saved"
 shot "3-processed-and-saved"
-python3 "$check" "$work/original.bmp" "$work/scan.bmp" "${levels[@]}" || fail "the saved file is not the rule applied to the original"
+python3 "$pictures" levels "$work/original.bmp" "$work/scan.bmp" "${levels[@]}" ||
+  fail "the saved file is not the rule applied to the original"
 
 # 3. The pixel readout of a click on the picture.
-read -r r g b <<<"$(python3 "$check" --pixel "$work/scan.bmp" 100 50)"
+read -r r g b <<<"$(python3 "$pictures" pixel "$work/scan.bmp" 100 50)"
 click_at $((2 + 100)) $((47 + 50))
 expected="Tintwell - $work/scan.bmp    [ R = $r  G = $g  B = $b ]"
 wait_for 5 title_is "$expected" || fail "readout: '$(title)', expected '$expected'"
@@ -96,7 +154,7 @@ refused() {  # refused NAME DRAG-ARGUMENTS...
   local name=$1; shift
   local titled; titled=$(title)
   local sum; sum=$(md5sum <"$work/scan.bmp")
-  "$drag" "$win" $((wx + dx)) $((wy + dy)) "$@" &
+  drop "$@" &
   local helper=$!
   wait_for 5 box_shown || fail "$name: no message box"
   shot "$name"
@@ -109,7 +167,16 @@ refused() {  # refused NAME DRAG-ARGUMENTS...
 refused "5-two-files" "$work/scan.bmp" "$work/other.bmp"
 refused "6-text" --text "just some words"
 
-# 5. EXIT: nothing unsaved, so the program ends without a question.
+# 5. A picture larger than the screen: the window is cut to the screen and stays on it, frame
+# and all, clear of the panel.
+drop "$work/big.bmp" || fail "the big picture's drop was not taken"
+wait_for 5 title_is "Tintwell - $work/big.bmp" || fail "title after the big drop: $(title)"
+wait_for 5 on_screen || fail "the window for a big picture is not on the screen: ${cw}x${ch} at $cx,$cy"
+[ $((cw + fl + fr)) = "$screen_w" ] && [ $((ch + ft + fb)) = "$work_h" ] ||
+  fail "the window for a big picture is ${cw}x${ch}, not the screen's size"
+shot "7-larger-than-screen"
+
+# 6. EXIT: nothing unsaved, so the program ends without a question.
 click_control 8670 15 555 650
 wait_for 5 sh -c "! kill -0 $program_pid 2>/dev/null" || fail "EXIT did not end the program"
-echo "desktop test passed"
+echo "desktop test passed ($wm)"

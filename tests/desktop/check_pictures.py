@@ -1,0 +1,148 @@
+#!/usr/bin/env python3
+"""Pictures for the desktop test, worked out here on their own, independently of the program.
+
+  check_pictures.py levels ORIGINAL SAVED BR BG BB WR WG WB
+      the saved picture is the levels rule applied to the original, from the typed texts:
+      black = floor(text), moved below a white point that is not above it, clamped to 0..255;
+      factor = 255 / (white - black) as a 32-bit float; each channel value becomes
+      round-half-even(factor * (value - black)), clamped
+  check_pictures.py pixel BMP X Y              print "R G B" of one pixel
+  check_pictures.py make BMP WIDTH HEIGHT      write a 24-bit picture with a pattern in it
+  check_pictures.py shows GRAB.ppm BMP X Y [W H]
+      the screen grab shows the picture 1:1 with its top-left pixel at X, Y (only its first
+      W x H pixels when given)
+"""
+import math
+import struct
+import sys
+
+
+def read_bmp24(path):
+    data = open(path, "rb").read()
+    if data[:2] != b"BM":
+        raise SystemExit(f"{path}: not a bitmap")
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height = struct.unpack_from("<ii", data, 18)
+    bits = struct.unpack_from("<H", data, 28)[0]
+    if bits != 24:
+        raise SystemExit(f"{path}: {bits} bits per pixel, expected 24")
+    stride = (width * 3 + 3) // 4 * 4
+    top_down = height < 0
+    height = abs(height)
+    rows = []
+    for y in range(height):
+        file_row = y if top_down else height - 1 - y
+        start = offset + file_row * stride
+        row = data[start:start + width * 3]
+        rows.append([(row[3 * x + 2], row[3 * x + 1], row[3 * x]) for x in range(width)])
+    return rows
+
+
+def read_ppm(path):
+    data = open(path, "rb").read()
+    fields, pos = [], 0
+    while len(fields) < 4:  # magic, width, height, maximum, with comments between
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos)
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    if fields[0] != b"P6" or fields[3] != b"255":
+        raise SystemExit(f"{path}: not an 8-bit binary PPM")
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[pos + 1:]
+    return width, height, pixels
+
+
+def write_bmp24(path, width, height, pixel):
+    stride = (width * 3 + 3) // 4 * 4
+    rows = []
+    for y in reversed(range(height)):
+        row = bytearray()
+        for x in range(width):
+            r, g, b = pixel(x, y)
+            row += bytes((b, g, r))
+        rows.append(bytes(row) + b"\0" * (stride - width * 3))
+    body = b"".join(rows)
+    header = b"BM" + struct.pack("<IHHI", 54 + len(body), 0, 0, 54)
+    header += struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 2835, 2835, 0, 0)
+    open(path, "wb").write(header + body)
+
+
+def channel_levels(black_text, white_text):
+    black = math.floor(float(black_text))
+    white = float(white_text)
+    if not white > black:
+        black = round(white - 1)  # Python rounds half to even
+    black = min(max(black, 0), 255)
+    factor = struct.unpack("f", struct.pack("f", 255.0 / (white - black)))[0]
+    return black, factor
+
+
+def level(value, black, factor):
+    return min(max(round(factor * (value - black)), 0), 255)
+
+
+def check_levels(original_path, saved_path, texts):
+    original, saved = read_bmp24(original_path), read_bmp24(saved_path)
+    levels = [channel_levels(texts[c], texts[3 + c]) for c in range(3)]
+    if len(original) != len(saved) or len(original[0]) != len(saved[0]):
+        print("sizes differ")
+        return 1
+    wrong = 0
+    for y, (row_in, row_out) in enumerate(zip(original, saved)):
+        for x, (pin, pout) in enumerate(zip(row_in, row_out)):
+            want = tuple(level(pin[c], *levels[c]) for c in range(3))
+            if want != pout:
+                if wrong < 5:
+                    print(f"pixel {x},{y}: {pin} became {pout}, expected {want}")
+                wrong += 1
+    print(f"{wrong} of {len(original) * len(original[0])} pixels differ from the rule")
+    return 1 if wrong else 0
+
+
+def check_shows(grab_path, bmp_path, left, top, width=None, height=None):
+    screen_width, screen_height, screen = read_ppm(grab_path)
+    picture = read_bmp24(bmp_path)
+    height = height or len(picture)
+    width = width or len(picture[0])
+    if left + width > screen_width or top + height > screen_height:
+        print(f"the picture would end at {left + width},{top + height}, off the screen")
+        return 1
+    wrong = 0
+    for y in range(height):
+        for x in range(width):
+            at = 3 * ((top + y) * screen_width + left + x)
+            shown = tuple(screen[at:at + 3])
+            if shown != picture[y][x]:
+                if wrong < 5:
+                    print(f"picture pixel {x},{y} is {picture[y][x]}, the screen shows {shown}")
+                wrong += 1
+    print(f"{wrong} of {width * height} picture pixels are not shown 1:1")
+    return 1 if wrong else 0
+
+
+def main(argv):
+    command, args = argv[1], argv[2:]
+    if command == "levels":
+        return check_levels(args[0], args[1], args[2:8])
+    if command == "pixel":
+        print(*read_bmp24(args[0])[int(args[2])][int(args[1])])
+        return 0
+    if command == "make":
+        width, height = int(args[1]), int(args[2])
+        write_bmp24(args[0], width, height,
+                    lambda x, y: ((x * 7 + y) & 255, (y * 3) & 255, ((x // 8) * 37) & 255))
+        return 0
+    if command == "shows":
+        return check_shows(args[0], args[1], *map(int, args[2:]))
+    raise SystemExit(__doc__)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
