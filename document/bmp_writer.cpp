@@ -1,17 +1,14 @@
 #include "document/bmp_writer.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <array>
 #include <limits>
 #include <optional>
 #include <vector>
 
+#include "document/safe_file.h"
 #include "engine/pixel.h"
 
 namespace tintwell::document {
@@ -50,12 +47,22 @@ std::array<std::uint8_t, kHeadersSize> Headers(int width, int height, std::uint3
 // Where to write: the file a link points to, and the permissions it must keep.
 struct Target {
     fs::path path;
-    std::optional<fs::perms> perms;
+    mode_t mode = 0;
 };
+
+// New files get the permissions the user's umask leaves, as any program's new files do.
+mode_t NewFileMode() {
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return static_cast<mode_t>(0666 & ~mask);
+    }();
+    return mode;
+}
 
 Result<Target> ResolveTarget(const fs::path& path) {
     std::error_code ec;
-    Target target{path, std::nullopt};
+    Target target{path, NewFileMode()};
     if (fs::is_symlink(fs::symlink_status(path, ec))) {
         target.path = fs::canonical(path, ec);
         if (ec) return Fail("the link it names leads nowhere");
@@ -66,65 +73,35 @@ Result<Target> ResolveTarget(const fs::path& path) {
     if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) {
         return Fail("the file is read-only");
     }
-    target.perms = status.permissions();
+    target.mode = static_cast<mode_t>(status.permissions() & fs::perms::mask);
     return target;
 }
 
-// Starts the disk writing of what has been written so far without waiting for it, so that the
-// final flush to disk overlaps with converting the rest.
-void StartWriteback(QSaveFile& file, qint64 upTo) {
-#if defined(__linux__)
-    if (file.flush()) ::sync_file_range(file.handle(), 0, upTo, SYNC_FILE_RANGE_WRITE);
-#else
-    (void)file;
-    (void)upTo;
-#endif
+void EncodeRow(const std::uint32_t* in, std::uint8_t* out, int width) {
+    for (int x = 0; x < width; ++x, out += 3) {
+        out[0] = static_cast<std::uint8_t>(engine::BlueOf(in[x]));
+        out[1] = static_cast<std::uint8_t>(engine::GreenOf(in[x]));
+        out[2] = static_cast<std::uint8_t>(engine::RedOf(in[x]));
+    }
 }
 
-bool WriteRows(QSaveFile& file, const engine::PixelBuffer& picture, std::size_t rowBytes) {
+Status WriteRows(SafeFile& file, const engine::PixelBuffer& picture, std::size_t rowBytes) {
     constexpr std::size_t kChunk = std::size_t{1} << 20;
-    constexpr qint64 kWritebackStep = qint64{8} << 20;
     const std::size_t rowsPerChunk = std::max<std::size_t>(1, kChunk / rowBytes);
     std::vector<std::uint8_t> chunk(rowsPerChunk * rowBytes, 0);
-    qint64 written = kHeadersSize;
-    qint64 nextWriteback = kWritebackStep;
     for (int y = picture.Height() - 1; y >= 0;) {
         std::size_t rows = 0;
         for (; rows < rowsPerChunk && y >= 0; ++rows, --y) {
-            const std::uint32_t* in = picture.Row(y);
-            std::uint8_t* out = chunk.data() + rows * rowBytes;
-            for (int x = 0; x < picture.Width(); ++x, out += 3) {
-                out[0] = static_cast<std::uint8_t>(engine::BlueOf(in[x]));
-                out[1] = static_cast<std::uint8_t>(engine::GreenOf(in[x]));
-                out[2] = static_cast<std::uint8_t>(engine::RedOf(in[x]));
-            }
+            EncodeRow(picture.Row(y), chunk.data() + rows * rowBytes, picture.Width());
         }
-        const auto bytes = static_cast<qint64>(rows * rowBytes);
-        if (file.write(reinterpret_cast<const char*>(chunk.data()), bytes) != bytes) return false;
-        written += bytes;
-        if (written >= nextWriteback) {
-            StartWriteback(file, written);
-            nextWriteback = written + kWritebackStep;
-        }
+        if (auto ok = file.Write(std::span(chunk).first(rows * rowBytes)); !ok) return ok;
     }
-    return true;
-}
-
-// Makes the rename itself survive a crash.
-void SyncFolder(const fs::path& file) {
-    const int fd = ::open(file.parent_path().empty() ? "." : file.parent_path().c_str(), O_RDONLY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-std::string Reason(const QSaveFile& file) {
-    return file.errorString().toStdString();
+    return Done{};
 }
 
 }  // namespace
 
-Status WriteBmp(const engine::PixelBuffer& picture, const fs::path& path) {
+Status WriteBmp(const engine::PixelBuffer& picture, const fs::path& path, FileSystem& system) {
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(picture.Width()) * 3 + 3) / 4 * 4;
     const std::uint64_t imageSize = rowBytes * static_cast<std::uint64_t>(picture.Height());
     if (picture.IsEmpty()) return Fail("there is no picture to save");
@@ -133,22 +110,13 @@ Status WriteBmp(const engine::PixelBuffer& picture, const fs::path& path) {
     }
     auto target = ResolveTarget(path);
     if (!target) return target.Failure();
-
-    QSaveFile file(QFile::decodeName(target.Value().path.c_str()));
-    if (!file.open(QIODevice::WriteOnly)) return Fail("it cannot be written: " + Reason(file));
+    auto file = SafeFile::Create(target.Value().path, system);
+    if (!file) return file.Failure();
     const auto headers =
         Headers(picture.Width(), picture.Height(), static_cast<std::uint32_t>(imageSize));
-    if (file.write(reinterpret_cast<const char*>(headers.data()), kHeadersSize) != kHeadersSize ||
-        !WriteRows(file, picture, rowBytes) || !file.flush()) {
-        return Fail("it could not be written: " + Reason(file));
-    }
-    if (target.Value().perms) {
-        ::fchmod(file.handle(), static_cast<mode_t>(*target.Value().perms));
-    }
-    if (::fsync(file.handle()) != 0) return Fail("it could not be written to disk");
-    if (!file.commit()) return Fail("it could not be saved: " + Reason(file));
-    SyncFolder(target.Value().path);
-    return Done{};
+    if (auto ok = file.Value().Write(headers); !ok) return ok;
+    if (auto ok = WriteRows(file.Value(), picture, rowBytes); !ok) return ok;
+    return file.Value().Commit(target.Value().mode);
 }
 
 }  // namespace tintwell::document

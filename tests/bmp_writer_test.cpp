@@ -114,5 +114,70 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveFailure,
                                            FailureCase{"disk_full", true, DiskFull}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The real file system, with one step of the save made to fail the way a full disk, a flaky
+// network share or a yanked drive makes it fail.
+enum class Step { Create, FirstWrite, LastWrite, Sync, Close, Rename };
+
+class FaultyFileSystem : public FileSystem {
+public:
+    explicit FaultyFileSystem(Step step, int writes = 0) : m_step(step), m_writes(writes) {}
+    int CreateTemporary(std::string& name) override {
+        return m_step == Step::Create ? Fault(ENOSPC) : FileSystem::CreateTemporary(name);
+    }
+    ssize_t Write(int fd, const void* data, std::size_t size) override {
+        ++m_written;
+        if ((m_step == Step::FirstWrite && m_written == 1) ||
+            (m_step == Step::LastWrite && m_written == m_writes)) {
+            return Fault(EIO);
+        }
+        return FileSystem::Write(fd, data, size);
+    }
+    int SyncToDisk(int fd) override {
+        return m_step == Step::Sync ? Fault(EIO) : FileSystem::SyncToDisk(fd);
+    }
+    int Close(int fd) override {
+        const int closed = FileSystem::Close(fd);
+        return m_step == Step::Close ? Fault(EIO) : closed;
+    }
+    int Rename(const char* from, const char* to) override {
+        return m_step == Step::Rename ? Fault(EXDEV) : FileSystem::Rename(from, to);
+    }
+    int Writes() const { return m_written; }
+
+private:
+    static int Fault(int error) {
+        errno = error;
+        return -1;
+    }
+    Step m_step;
+    int m_writes;
+    int m_written = 0;
+};
+
+class InjectedFault : public ::testing::TestWithParam<Step> {};
+
+TEST_P(InjectedFault, IsReportedAndLeavesTheOriginalAndNoTemporaryFile) {
+    tests::TempDir dir;
+    const fs::path target = dir / "a.bmp";
+    const engine::PixelBuffer picture = tests::Pattern(700, 600);  // more than one chunk
+    FaultyFileSystem dryRun(static_cast<Step>(-1));  // fails nothing: counts the writes
+    ASSERT_TRUE(WriteBmp(picture, dir / "count.bmp", dryRun).Ok());
+    ASSERT_GT(dryRun.Writes(), 2);
+    fs::remove(dir / "count.bmp");
+    tests::WriteBytes(target, kOriginal);
+
+    FaultyFileSystem faulty(GetParam(), dryRun.Writes());
+    const Status saved = WriteBmp(picture, target, faulty);
+
+    ASSERT_FALSE(saved.Ok());
+    EXPECT_FALSE(saved.Failure().reason.empty());
+    EXPECT_EQ(tests::ReadBytes(target), kOriginal);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, InjectedFault,
+                         ::testing::Values(Step::Create, Step::FirstWrite, Step::LastWrite,
+                                           Step::Sync, Step::Close, Step::Rename));
+
 }  // namespace
 }  // namespace tintwell::document
