@@ -1,6 +1,8 @@
 // The whole Process command, from the click to the completed state, against the bare engine
-// pass on the same pixels: what the window's yield and repaint cost on top of the work.
-// Runs on the offscreen platform.
+// pass on the same pixels: what the window's yield, repaint and reduced view cost on top of the
+// work, at 100% and with the view fitted. Also what one paint of a fitted 144-megapixel
+// picture costs (as drawn, and drawn afresh after a zoom), against memcpy of its pixels, and
+// the memory a shown picture takes. Runs on the offscreen platform.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -9,8 +11,10 @@
 #include <QPushButton>
 #include <QUrl>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "bench_support.h"
@@ -20,6 +24,8 @@
 #include "platform/qt_platform.h"
 #include "ratio_reporter.h"
 #include "ui/form1.h"
+#include "ui/picture_box.h"
+#include "ui/picture_view.h"
 
 namespace {
 
@@ -28,7 +34,9 @@ namespace fs = std::filesystem;
 
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
+constexpr int kBigSide = 12000;
 const fs::path kFile = fs::temp_directory_path() / "tintwell-process-bench.bmp";
+const fs::path kBigFile = fs::temp_directory_path() / "tintwell-process-bench-big.bmp";
 
 // Peak resident memory since the last reset, in MB (Linux).
 void ResetPeakMemory() {
@@ -42,6 +50,27 @@ double PeakMemoryMb() {
     return 0;
 }
 
+// A shown window with a file dropped on it, as a user would have it.
+struct Shown {
+    platform::QtPlatform platform;
+    ui::Form1 form{platform};
+    explicit Shown(const fs::path& file) {
+        form.show();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+        QWidget* dropTarget = form.findChild<QWidget*>(QStringLiteral("Label3"));
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(dropTarget, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(dropTarget, &drop);
+        QCoreApplication::processEvents();
+    }
+    ui::PictureView* View() const { return form.findChild<ui::PictureView*>("pictureArea"); }
+    QPushButton* Button(const char* name) const {
+        return form.findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+};
+
 void BM_pass(benchmark::State& state) {
     engine::PixelBuffer picture = bench::NoisePicture(kWidth, kHeight);
     engine::BufferSurface surface(picture);
@@ -54,23 +83,14 @@ void BM_pass(benchmark::State& state) {
 
 double g_peakDuringProcess = 0;
 
-void BM_process(benchmark::State& state) {
-    platform::QtPlatform platform;
-    ui::Form1 form(platform);
-    form.show();
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(kFile.string()))});
-    QWidget* dropTarget = form.findChild<QWidget*>(QStringLiteral("Label3"));
-    // A drop reaches the widget its drag entered.
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(dropTarget, &enter);
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(dropTarget, &drop);
-    auto* process = form.findChild<QPushButton*>(QStringLiteral("btnProcess"));
-    auto* reload = form.findChild<QPushButton*>(QStringLiteral("btnReload"));
-    if (!process->isEnabled()) {
-        state.SkipWithError("the picture did not load");
-        return;
+void RunProcess(benchmark::State& state, bool fitted) {
+    Shown shown(kFile);
+    if (!fitted) shown.View()->ZoomTo(1.0, QPointF(0, 0));
+    QCoreApplication::processEvents();  // painted once, as on a screen
+    QPushButton* process = shown.Button("btnProcess");
+    QPushButton* reload = shown.Button("btnReload");
+    if (!process->isEnabled() || shown.View()->IsFitted() != fitted) {
+        return state.SkipWithError("the picture did not load as wanted");
     }
     for (auto _ : state) {
         state.PauseTiming();
@@ -83,15 +103,75 @@ void BM_process(benchmark::State& state) {
         g_peakDuringProcess = std::max(g_peakDuringProcess, PeakMemoryMb());
         const bool completed = reload->isEnabled();
         state.ResumeTiming();
-        if (!completed) {
-            state.SkipWithError("the pass did not complete");
-            break;
-        }
+        if (!completed) return state.SkipWithError("the pass did not complete");
+    }
+}
+
+void BM_process(benchmark::State& state) {
+    RunProcess(state, false);
+}
+void BM_process_fitted(benchmark::State& state) {
+    RunProcess(state, true);
+}
+
+void BM_memcpy_big(benchmark::State& state) {
+    auto from = std::make_unique<std::uint32_t[]>(std::size_t{kBigSide} * kBigSide);
+    auto to = std::make_unique<std::uint32_t[]>(std::size_t{kBigSide} * kBigSide);
+    std::memset(from.get(), 1, std::size_t{kBigSide} * kBigSide * 4);
+    std::memset(to.get(), 2, std::size_t{kBigSide} * kBigSide * 4);
+    for (auto _ : state) {
+        std::memcpy(to.get(), from.get(), std::size_t{kBigSide} * kBigSide * 4);
+        benchmark::ClobberMemory();
+    }
+}
+
+// One whole paint of the fitted view, from the reduced view to the window's backing store.
+void BM_paint_fit(benchmark::State& state) {
+    Shown shown(kBigFile);
+    ui::PictureBox* picture = shown.View()->Picture();
+    if (!shown.View()->IsFitted()) return state.SkipWithError("the big picture is not fitted");
+    picture->repaint();  // the first paint builds the reduced view
+    for (auto _ : state) picture->repaint();
+}
+
+// The same after a change of zoom: the view drawn afresh from the reduced view.
+void BM_paint_fit_afresh(benchmark::State& state) {
+    Shown shown(kBigFile);
+    ui::PictureBox* picture = shown.View()->Picture();
+    if (!shown.View()->IsFitted()) return state.SkipWithError("the big picture is not fitted");
+    picture->repaint();
+    const double fitted = picture->Zoom();
+    bool other = false;
+    for (auto _ : state) {
+        other = !other;
+        picture->SetZoom(other ? fitted * 0.999 : fitted);
+        picture->repaint();
     }
 }
 
 BENCHMARK(BM_pass)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_process)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_process_fitted)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_memcpy_big)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_paint_fit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_paint_fit_afresh)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Peak memory from an empty window to a 6000 x 4000 picture dropped, shown fitted and
+// processed, against one 32-bit copy of it.
+void ReportMemory() {
+    ResetPeakMemory();
+    const double before = PeakMemoryMb();
+    {
+        Shown shown(kFile);
+        shown.Button("btnProcess")->click();
+        QCoreApplication::processEvents();
+        std::printf(
+            "peak memory with a 6000 x 4000 picture shown fitted: %.0f MB above the empty "
+            "program (the picture: %.0f MB, its reduced view: %.0f MB)\n",
+            PeakMemoryMb() - before, kWidth * double(kHeight) * 4 / (1 << 20),
+            kWidth * double(kHeight) * 4 / 3 / (1 << 20));
+    }
+}
 
 }  // namespace
 
@@ -99,10 +179,16 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     document::WriteBmp(bench::NoisePicture(kWidth, kHeight), kFile);
-    const int status =
-        tintwell::bench::RunWithRatios(argc, argv, {{"process/pass", {"BM_process", "BM_pass"}}});
-    std::printf("peak memory during Process: %.0f MB (the picture alone: %.0f MB)\n",
-                g_peakDuringProcess, kWidth * static_cast<double>(kHeight) * 4 / (1024 * 1024));
+    document::WriteBmp(bench::NoisePicture(kBigSide, kBigSide), kBigFile);
+    ReportMemory();
+    const int status = tintwell::bench::RunWithRatios(
+        argc, argv,
+        {{"process/pass", {"BM_process", "BM_pass"}},
+         {"process/pass fitted", {"BM_process_fitted", "BM_pass"}},
+         {"paint/fit", {"BM_paint_fit", "BM_memcpy_big"}},
+         {"paint/fit afresh", {"BM_paint_fit_afresh", "BM_memcpy_big"}}});
+    std::printf("peak memory during Process: %.0f MB\n", g_peakDuringProcess);
     fs::remove(kFile);
+    fs::remove(kBigFile);
     return status;
 }

@@ -37,7 +37,8 @@ public:
                     const std::string& denominator) const {
         const double below = Seconds(denominator);
         if (below <= 0.0 || Seconds(numerator) <= 0.0) return;  // one of them was not run
-        std::printf("%s: %.2f\n", label.c_str(), Seconds(numerator) / below);
+        const double ratio = Seconds(numerator) / below;
+        std::printf(ratio < 0.1 ? "%s: %.3f\n" : "%s: %.2f\n", label.c_str(), ratio);
     }
 
 private:

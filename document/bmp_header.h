@@ -40,7 +40,8 @@ struct BmpHeader {
 
 // Bytes of one stored row of uncompressed pixels, padding included, and without it.
 inline std::uint64_t RowBytes(const BmpHeader& h) {
-    return (static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.bitCount) + 31) / 32 * 4;
+    return (static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.bitCount) + 31) /
+           32 * 4;
 }
 inline std::uint64_t UsedRowBytes(const BmpHeader& h) {
     return (static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.bitCount) + 7) / 8;

@@ -46,6 +46,7 @@ struct Window {
         QCoreApplication::sendEvent(target, &enter);
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(target, &drop);
+        QCoreApplication::sendPostedEvents();  // the layout the event loop would do next
     }
     void DropFiles(const QStringList& paths) const {
         QMimeData data;

@@ -8,11 +8,11 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
 
 #include "document/intake.h"
 #include "ui/drop_label.h"
 #include "ui/picture_box.h"
+#include "ui/picture_view.h"
 #include "ui/pixel_caption.h"
 #include "ui/twips.h"
 #include "ui/window_fitting.h"
@@ -116,14 +116,17 @@ void Form1::Picture1_MouseDown(int x, int y) {
         QString::fromStdString(PixelCaption(m_document.Path(), m_c.picture1->Point(x, y))));
 }
 
-// Fits the window to the picture within the screen; the picture scrolls when the screen cuts it.
+// Fits the window to the picture at 100% within the screen; where the screen cuts it, the
+// picture shows whole, fitted into the window.
 void Form1::FormReSize() {
     QtFramedWindow window(*this);
-    const bool clamped = m_fitter.Fit(window, kPictureOffset, m_c.picture1->size());
-    const Qt::ScrollBarPolicy bars = clamped ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
-    m_c.pictureArea->setHorizontalScrollBarPolicy(bars);
-    m_c.pictureArea->setVerticalScrollBarPolicy(bars);
+    const bool clamped = m_fitter.Fit(window, kPictureOffset, m_c.picture1->NaturalSize());
     LayOutPictureArea();
+    if (clamped) {
+        m_c.pictureArea->ZoomToFit();
+    } else {
+        m_c.pictureArea->ZoomTo(1.0, QPointF(0, 0));
+    }
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {

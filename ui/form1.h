@@ -12,12 +12,12 @@ class QLabel;
 class QLineEdit;
 class QMimeData;
 class QPushButton;
-class QScrollArea;
 
 namespace tintwell::ui {
 
 class DropLabel;
 class PictureBox;
+class PictureView;
 
 // The controls of the window, by the names the program speaks of them by.
 struct Controls {
@@ -31,7 +31,7 @@ struct Controls {
     QPushButton* btnStop = nullptr;
     QPushButton* btnSave = nullptr;
     QPushButton* btnExit = nullptr;
-    QScrollArea* pictureArea = nullptr;
+    PictureView* pictureArea = nullptr;
     PictureBox* picture1 = nullptr;
 };
 

@@ -3,12 +3,12 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollArea>
 
 #include "ui/colours.h"
 #include "ui/drop_label.h"
 #include "ui/form1.h"
 #include "ui/picture_box.h"
+#include "ui/picture_view.h"
 #include "ui/twips.h"
 
 namespace tintwell::ui {
@@ -97,19 +97,15 @@ engine::PerChannel<QLineEdit*> Fields(QWidget* parent, const std::array<const ch
     return fields;
 }
 
-// The picture sits below the strip, in an area that scrolls when the screen cuts it.
+// The picture sits below the strip, in an area that zooms and scrolls it.
 void BuildPictureArea(QWidget* form, Controls& c) {
-    c.pictureArea = new QScrollArea(form);
-    c.pictureArea->setObjectName(QStringLiteral("pictureArea"));
-    c.pictureArea->setFrameShape(QFrame::NoFrame);
-    c.pictureArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    c.pictureArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c.pictureArea = new PictureView(form);
     c.pictureArea->move(FromTwips(QPoint(30, 705)));
-    c.picture1 =
-        Place(new PictureBox, "Picture1", QRect(30, 705, 1095, 90), QStringLiteral("Picture"));
+    c.picture1 = c.pictureArea->Picture();  // the area places it; it sizes itself to the picture
+    c.picture1->setObjectName(QStringLiteral("Picture1"));
+    c.picture1->setAccessibleName(QStringLiteral("Picture"));
     c.picture1->setToolTip(QStringLiteral("Click picture to see RGB values"));
     c.picture1->setFocusPolicy(Qt::StrongFocus);
-    c.pictureArea->setWidget(c.picture1);
     c.pictureArea->hide();
 }
 

@@ -8,6 +8,11 @@
       round-half-even(factor * (value - black)), clamped
   check_pictures.py pixel BMP X Y              print "R G B" of one pixel
   check_pictures.py make BMP WIDTH HEIGHT      write a 24-bit picture with a pattern in it
+  check_pictures.py blocks BMP WIDTH HEIGHT    write one of 100 x 100 blocks, each a colour of
+                                               its own, with a red 200 x 160 bottom-right corner
+  check_pictures.py shown GRAB.ppm X Y         print "R G B" of one pixel of a screen grab
+  check_pictures.py fitted WIDTH HEIGHT AREA_W AREA_H DPR
+                                               print the size of the picture fitted into the area
   check_pictures.py shows GRAB.ppm BMP X Y [W H]
       the screen grab shows the picture 1:1 with its top-left pixel at X, Y (only its first
       W x H pixels when given)
@@ -74,6 +79,13 @@ def write_bmp24(path, width, height, pixel):
     open(path, "wb").write(header + body)
 
 
+def block_colour(x, y, width, height):
+    if x >= width - 200 and y >= height - 160:
+        return 255, 0, 0
+    bx, by = x // 100, y // 100
+    return (bx * 29 + 10) % 200, (by * 59 + 30) % 256, (bx * by * 13 + 90) % 256
+
+
 def channel_levels(black_text, white_text):
     black = math.floor(float(black_text))
     white = float(white_text)
@@ -138,6 +150,20 @@ def main(argv):
         width, height = int(args[1]), int(args[2])
         write_bmp24(args[0], width, height,
                     lambda x, y: ((x * 7 + y) & 255, (y * 3) & 255, ((x // 8) * 37) & 255))
+        return 0
+    if command == "blocks":
+        width, height = int(args[1]), int(args[2])
+        write_bmp24(args[0], width, height, lambda x, y: block_colour(x, y, width, height))
+        return 0
+    if command == "shown":
+        width, _, screen = read_ppm(args[0])
+        at = 3 * (int(args[2]) * width + int(args[1]))
+        print(*screen[at:at + 3])
+        return 0
+    if command == "fitted":  # never enlarged; whole logical pixels, rounded up
+        width, height, area_w, area_h, dpr = map(float, args)
+        zoom = min(1.0, area_w * dpr / width, area_h * dpr / height)
+        print(math.ceil(width * zoom / dpr - 1e-9), math.ceil(height * zoom / dpr - 1e-9))
         return 0
     if command == "shows":
         return check_shows(args[0], args[1], *map(int, args[2:]))

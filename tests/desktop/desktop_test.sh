@@ -20,12 +20,20 @@ work=$(mktemp -d)
 mkdir -p "$shots"
 rm -f "$shots"/*.png
 pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"; }
+# The X server goes last, and is waited for: a server that is still shutting down removes its
+# socket file when it ends, which would take the socket of the next run's server on the same
+# display number with it.
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[$i]}" 2>/dev/null; wait "${pids[$i]}" 2>/dev/null; done
+  rm -rf "$work"
+}
 trap cleanup EXIT
 fail() {
   echo "FAIL ($wm): $*"
   shot "failure"
-  echo "--- program output:"; cat "$work/program.log" 2>/dev/null
+  for log in xvfb program wm panel; do
+    [ -s "$work/$log.log" ] && { echo "--- $log output:"; cat "$work/$log.log"; }
+  done
   exit 1
 }
 shot() { import -display "$DISPLAY" -window root "$shots/$1.png" 2>/dev/null && echo "screenshot: $shots/$1.png"; }
@@ -37,9 +45,11 @@ wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
 }
 
 # A display of our own: the server picks a free number itself and says which once it takes
-# connections, so two runs at once never share a display.
+# connections, so two runs at once never share a display. Without -noreset the server resets
+# whenever its last client leaves, and a client connecting just then is turned away: under load
+# the program often connects only after the first xdotool has come and gone.
 mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 read -r -t 60 display <"$work/displayfd" || { cat "$work/xvfb.log"; echo "skipped: Xvfb did not start"; exit 77; }
 export DISPLAY=":$display"
@@ -52,9 +62,10 @@ if [ "$wm" != none ]; then
   wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
   wait_for 30 wm_running || fail "the window manager did not start"
   # A panel along the bottom, 30 pixels high, that windows must keep clear of.
-  xmessage -geometry 1280x30+0+994 -name panel "a panel" >/dev/null 2>&1 &
+  xmessage -geometry 1280x30+0+994 -name panel "a panel" >"$work/panel.log" 2>&1 &
   pids+=($!)
-  wait_for 30 sh -c "xdotool search --onlyvisible --name '^panel$' >/dev/null" || fail "no panel"
+  wait_for 30 sh -c "xdotool search --onlyvisible --name '^panel$' >/dev/null" ||
+    fail "no panel: $(xwininfo -root -tree | grep -i -E 'panel|xmessage')"
   panel=$(xdotool search --onlyvisible --name '^panel$' | head -n 1)
   xprop -id "$panel" -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL "0,0,0,30,0,0,0,0,0,0,0,1279"
   work_h=994
@@ -88,6 +99,9 @@ title() { xdotool getwindowname "$win"; }
 click_at() { xdotool mousemove --sync $((cx + $1)) $((cy + $2)) click 1; }
 click_control() { read -r x y <<<"$(centre "$@")"; click_at "$x" "$y"; }
 drop() { read -r x y <<<"$(centre 15 15 510 645)"; "$drag" "$win" $((cx + x)) $((cy + y)) "$@"; }
+# The pointer onto the strip, away from the picture, where the zoom box would cover it; the
+# window repaints in the moment given it.
+pointer_off() { xdotool mousemove --sync $((cx + cw / 2)) $((cy + 20)); sleep 0.3; }
 message_box() { xdotool search --onlyvisible --name '^Tintwell$' 2>/dev/null | head -n 1; }
 # Predicates for wait_for, so that they are evaluated afresh on every try.
 title_is() { [ "$(title)" = "$1" ]; }
@@ -102,7 +116,8 @@ window_shown() {
 cp "$sample" "$work/scan.bmp"
 cp "$sample" "$work/original.bmp"
 cp "$sample" "$work/other.bmp"
-python3 "$pictures" make "$work/big.bmp" 1600 1300
+python3 "$pictures" blocks "$work/big.bmp" 1600 1300
+python3 "$pictures" make "$work/small.bmp" 300 200
 read -r sample_w sample_h <<<"$(python3 -c "import struct,sys; print(*struct.unpack_from('<ii', open(sys.argv[1],'rb').read(), 18))" "$sample")"
 
 "$program" >"$work/program.log" 2>&1 &
@@ -119,6 +134,7 @@ wait_for 5 title_is "Tintwell - $work/scan.bmp" || fail "title after the drop: $
 want_w=$(( sample_w + 2 > 617 ? sample_w + 2 : 617 )) want_h=$(( sample_h + 47 ))
 wait_for 5 client_is "$want_w" "$want_h" || fail "client area ${cw}x${ch}, expected ${want_w}x${want_h}"
 on_screen || fail "the fitted window is not on the screen"
+pointer_off
 grab
 python3 "$pictures" shows "$work/grab.ppm" "$work/scan.bmp" $((cx + 2)) $((cy + 47)) ||
   fail "the picture does not show whole, last row and column included"
@@ -168,15 +184,58 @@ refused "5-two-files" "$work/scan.bmp" "$work/other.bmp"
 refused "6-text" --text "just some words"
 
 # 5. A picture larger than the screen: the window is cut to the screen and stays on it, frame
-# and all, clear of the panel.
+# and all, clear of the panel; the picture shows whole, fitted into the window.
 drop "$work/big.bmp" || fail "the big picture's drop was not taken"
 wait_for 5 title_is "Tintwell - $work/big.bmp" || fail "title after the big drop: $(title)"
 wait_for 5 on_screen || fail "the window for a big picture is not on the screen: ${cw}x${ch} at $cx,$cy"
 [ $((cw + fl + fr)) = "$screen_w" ] && [ $((ch + ft + fb)) = "$work_h" ] ||
   fail "the window for a big picture is ${cw}x${ch}, not the screen's size"
-shot "7-larger-than-screen"
+read -r vw vh <<<"$(python3 "$pictures" fitted 1600 1300 $((cw - 2)) $((ch - 47)) 1)"
+pointer_off
+grab
+red() { read -r r g b <<<"$(python3 "$pictures" shown "$work/grab.ppm" "$1" "$2")"; [ "$r" -gt 200 ] && [ "$g" -lt 40 ] && [ "$b" -lt 40 ]; }
+red $((cx + 2 + vw - 2)) $((cy + 47 + vh - 2)) || fail "the fitted picture's bottom-right corner does not show"
+shot "7-fitted"
+# A click at fit reads the pixel under the pointer: the middle of block (3, 2).
+block_title() {  # block_title X Y: the title for a click in the picture's pixel X, Y
+  echo "Tintwell - $work/big.bmp    [ R = $(( (($1 / 100) * 29 + 10) % 200 ))  G = $(( (($2 / 100) * 59 + 30) % 256 ))  B = $(( (($1 / 100) * ($2 / 100) * 13 + 90) % 256 )) ]"
+}
+click_at $((2 + 350 * vw / 1600)) $((47 + 250 * vh / 1300))
+wait_for 5 title_is "$(block_title 350 250)" || fail "readout at fit: '$(title)'"
+# Ctrl+0: 100% about the middle of the view; the wheel then pans back to the top-left corner
+# (up, and left with the horizontal wheel). One picture pixel to a screen pixel; a click reads
+# the pixel under it.
+xdotool key ctrl+0
+xdotool mousemove --sync $((cx + cw / 2)) $((cy + ch / 2)) click --repeat 20 4 click --repeat 20 6
+pointer_off
+grab
+python3 "$pictures" shows "$work/grab.ppm" "$work/big.bmp" $((cx + 2)) $((cy + 47)) 900 600 ||
+  fail "Ctrl+0 does not show the picture 1:1"
+shot "8-100-percent"
+click_at $((2 + 150)) $((47 + 450))
+wait_for 5 title_is "$(block_title 150 450)" || fail "readout at 100%: '$(title)'"
+# Four steps up from 100% (the picture has the focus since the click): 150, 200, 300, 400%.
+for _ in 1 2 3 4; do xdotool key plus; done
+pointer_off
+shot "9-400-percent"
 
 # 6. EXIT: nothing unsaved, so the program ends without a question.
 click_control 8670 15 555 650
 wait_for 5 sh -c "! kill -0 $program_pid 2>/dev/null" || fail "EXIT did not end the program"
+
+# 7. On a screen scaled to 200%, 100% is still one picture pixel to a screen pixel.
+QT_SCALE_FACTOR=2 "$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+pids+=($program_pid)
+wait_for 60 window_shown || fail "the window did not open at scale 2"
+wait_for 10 client_is 1234 92 || fail "client area at scale 2 is ${cw}x${ch}, not 1234x92"
+read -r x y <<<"$(centre 15 15 510 645)"
+"$drag" "$win" $((cx + 2 * x)) $((cy + 2 * y)) "$work/small.bmp" || fail "the drop at scale 2 was not taken"
+wait_for 5 title_is "Tintwell - $work/small.bmp" || fail "title after the drop at scale 2: $(title)"
+wait_for 5 client_is 1234 294 || fail "client area at scale 2 is ${cw}x${ch}, not 1234x294"
+pointer_off
+grab
+python3 "$pictures" shows "$work/grab.ppm" "$work/small.bmp" $((cx + 4)) $((cy + 94)) ||
+  fail "at scale 2 the picture is not one picture pixel to a screen pixel"
+shot "10-scale-2"
 echo "desktop test passed ($wm)"

@@ -1,0 +1,64 @@
+#include "ui/reduced_view.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace tintwell::ui {
+namespace {
+
+// The average of four pixels, each channel rounded, two channels at a time in 16-bit fields.
+inline std::uint32_t Average(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+    constexpr std::uint32_t kFields = 0x00FF00FF, kHalf = 0x00020002;
+    const std::uint32_t even = (a & kFields) + (b & kFields) + (c & kFields) + (d & kFields);
+    const std::uint32_t odd =
+        ((a >> 8) & kFields) + ((b >> 8) & kFields) + ((c >> 8) & kFields) + ((d >> 8) & kFields);
+    return (((even + kHalf) >> 2) & kFields) | ((((odd + kHalf) >> 2) & kFields) << 8);
+}
+
+// One row of a level from the two rows of the level below it.
+void HalveRow(const std::uint32_t* top, const std::uint32_t* bottom, int belowWidth,
+              std::uint32_t* out, int width) {
+    const int pairs = belowWidth / 2;
+    for (int x = 0; x < pairs; ++x) {
+        out[x] = Average(top[2 * x], top[2 * x + 1], bottom[2 * x], bottom[2 * x + 1]);
+    }
+    if (pairs < width) {  // an odd width: the last column counts twice
+        const int last = belowWidth - 1;
+        out[pairs] = Average(top[last], top[last], bottom[last], bottom[last]);
+    }
+}
+
+void HalveRows(const engine::PixelBuffer& below, engine::PixelBuffer& level, int first, int last) {
+    for (int y = first; y <= last; ++y) {
+        const int bottom = std::min(2 * y + 1, below.Height() - 1);
+        HalveRow(below.Row(2 * y), below.Row(bottom), below.Width(), level.Row(y), level.Width());
+    }
+}
+
+}  // namespace
+
+void ReducedView::Rebuild(const engine::PixelBuffer& picture) {
+    m_levels.clear();
+    m_levels.reserve(32);  // more levels than any picture has: pointers into it stay good
+    const engine::PixelBuffer* below = &picture;
+    while (below->Width() > 64 || below->Height() > 64) {
+        auto level =
+            engine::PixelBuffer::Allocate((below->Width() + 1) / 2, (below->Height() + 1) / 2);
+        if (!level) break;  // without memory to spare, drawing falls back to finer levels
+        HalveRows(*below, *level, 0, level->Height() - 1);
+        m_levels.push_back(std::move(*level));
+        below = &m_levels.back();
+    }
+}
+
+void ReducedView::Update(const engine::PixelBuffer& picture, int first, int last) {
+    const engine::PixelBuffer* below = &picture;
+    for (engine::PixelBuffer& level : m_levels) {
+        first /= 2;
+        last /= 2;
+        HalveRows(*below, level, first, last);
+        below = &level;
+    }
+}
+
+}  // namespace tintwell::ui
