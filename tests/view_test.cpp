@@ -164,7 +164,7 @@ TEST(ReducedView, KeptInStepRowRangeByRowRangeIsAsIfBuiltAfresh) {
     ReducedView kept;
     kept.Rebuild(picture);
     ASSERT_EQ(kept.Count(), 4);  // 259 x 167, 130 x 84, 65 x 42, 33 x 21
-    for (const auto [first, last] : {std::pair{0, 15}, std::pair{16, 16}, std::pair{101, 332}}) {
+    for (const auto& [first, last] : {std::pair{0, 15}, std::pair{16, 16}, std::pair{101, 332}}) {
         for (int y = first; y <= last; ++y) {
             for (int x = 0; x < picture.Width(); ++x) picture.Row(y)[x] ^= 0x00A5C3E1;
         }
