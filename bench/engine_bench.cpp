@@ -5,6 +5,7 @@
 
 #include "bench_support.h"
 #include "engine/correction_pass.h"
+#include "engine/histogram.h"
 #include "engine/pixel.h"
 #include "platform/platform.h"
 #include "ratio_reporter.h"
@@ -57,9 +58,15 @@ void BM_pass_per_pixel(benchmark::State& state) {
     RunPass<PointOnly>(state);
 }
 
+void BM_histogram(benchmark::State& state) {
+    const engine::PixelBuffer picture = bench::NoisePicture(kWidth, kHeight);
+    for (auto _ : state) benchmark::DoNotOptimize(engine::CountHistograms(picture, 0));
+}
+
 BENCHMARK(BM_memcpy)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_pass)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_pass_per_pixel)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_histogram)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
 
@@ -67,5 +74,6 @@ int main(int argc, char** argv) {
     return tintwell::bench::RunWithRatios(
         argc, argv,
         {{"pass_per_pixel/memcpy", {"BM_pass_per_pixel", "BM_memcpy"}},
-         {"pass/memcpy", {"BM_pass", "BM_memcpy"}}});
+         {"pass/memcpy", {"BM_pass", "BM_memcpy"}},
+         {"histogram/memcpy", {"BM_histogram", "BM_memcpy"}}});
 }

@@ -83,9 +83,10 @@ void BM_pass(benchmark::State& state) {
 
 double g_peakDuringProcess = 0;
 
-void RunProcess(benchmark::State& state, bool fitted) {
+void RunProcess(benchmark::State& state, bool fitted, bool histogram = false) {
     Shown shown(kFile);
     if (!fitted) shown.View()->ZoomTo(1.0, QPointF(0, 0));
+    if (histogram) shown.form.findChild<QWidget*>(QStringLiteral("histogramWindow"))->show();
     QCoreApplication::processEvents();  // painted once, as on a screen
     QPushButton* process = shown.Button("btnProcess");
     QPushButton* reload = shown.Button("btnReload");
@@ -112,6 +113,9 @@ void BM_process(benchmark::State& state) {
 }
 void BM_process_fitted(benchmark::State& state) {
     RunProcess(state, true);
+}
+void BM_process_histogram(benchmark::State& state) {
+    RunProcess(state, false, true);
 }
 
 void BM_memcpy_big(benchmark::State& state) {
@@ -152,6 +156,7 @@ void BM_paint_fit_afresh(benchmark::State& state) {
 BENCHMARK(BM_pass)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_process)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_process_fitted)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_process_histogram)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_memcpy_big)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_paint_fit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_paint_fit_afresh)->Unit(benchmark::kMillisecond)->MinTime(1.0);
@@ -185,6 +190,7 @@ int main(int argc, char** argv) {
         argc, argv,
         {{"process/pass", {"BM_process", "BM_pass"}},
          {"process/pass fitted", {"BM_process_fitted", "BM_pass"}},
+         {"process/pass histogram", {"BM_process_histogram", "BM_pass"}},
          {"paint/fit", {"BM_paint_fit", "BM_memcpy_big"}},
          {"paint/fit afresh", {"BM_paint_fit_afresh", "BM_memcpy_big"}}});
     std::printf("peak memory during Process: %.0f MB\n", g_peakDuringProcess);

@@ -2,9 +2,11 @@
 // platform and "during the pass" reached through its yield.
 #include <QScreen>
 
+#include "engine/histogram.h"
 #include "engine/levels.h"
 #include "engine/pixel_rule.h"
 #include "form1_fixture.h"
+#include "ui/histogram_window.h"
 #include "ui/picture_view.h"
 #include "ui/reduced_view.h"
 #include "ui/view_render.h"
@@ -63,6 +65,7 @@ private slots:
     void closeBox_data();
     void closeBox();
     void closeDuringAPassEndsWithoutWriting();
+    void histogramFollowsThePictureAndSuggests();
     void bigScans_data();
     void bigScans();
 };
@@ -314,6 +317,42 @@ void Form1CommandsTest::closeDuringAPassEndsWithoutWriting() {
     QCOMPARE(l.w.platform.beeps, 0);
     QVERIFY(l.w.platform.messages.empty());
     QCOMPARE(tests::ReadBytes(l.path), bytes);
+}
+
+void Form1CommandsTest::histogramFollowsThePictureAndSuggests() {
+    Loaded l;
+    auto* histogram = l.w.Find<ui::HistogramWindow>("histogramWindow");
+    QVERIFY(!histogram->isVisible());
+    QTest::keyClick(l.w.form.get(), Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(histogram->isVisible());
+    const auto counted = [](const engine::PixelBuffer& p) { return engine::CountHistograms(p); };
+    QVERIFY(histogram->Histograms()->counts == counted(tests::Pattern(kWidth, kHeight)).counts);
+
+    std::optional<engine::Histograms> during;
+    bool suggestDuring = true;
+    l.w.platform.onYield = [&](int row) {
+        if (row != 2) return;
+        during = histogram->Histograms();
+        suggestDuring = l.w.Find<QPushButton>("suggestPoints")->isEnabled();
+    };
+    l.w.Click("btnProcess");
+    QVERIFY(during->counts == counted(tests::Pattern(kWidth, kHeight)).counts);
+    QVERIFY(!suggestDuring);
+    const engine::Histograms after = counted(Corrected(tests::Pattern(kWidth, kHeight)));
+    QVERIFY(histogram->Histograms()->counts == after.counts);
+
+    QTest::mouseClick(l.w.Find<QPushButton>("suggestPoints"), Qt::LeftButton);
+    const engine::Points points = engine::SuggestPoints(after);
+    for (int c = 0; c < engine::kChannels; ++c) {
+        QCOMPARE(l.w.Field(std::array{"txtBlackR", "txtBlackG", "txtBlackB"}[c])->text().toInt(),
+                 points.black[c]);
+        QCOMPARE(l.w.Field(std::array{"txtWhiteR", "txtWhiteG", "txtWhiteB"}[c])->text().toInt(),
+                 points.white[c]);
+    }
+    QCOMPARE(l.w.States(), QStringLiteral("0011111"));  // a suggestion changes no command
+    QVERIFY(l.w.platform.messages.empty());
+    l.w.Click("btnReload");
+    QVERIFY(histogram->Histograms()->counts == counted(tests::Pattern(kWidth, kHeight)).counts);
 }
 
 void Form1CommandsTest::bigScans_data() {

@@ -25,6 +25,9 @@ private slots:
     void mouseDownShowsThePixel();
 };
 
+// The six fields point to the histogram window.
+const char* const kFieldTip = "Right-click, or Ctrl+H: the histogram, and suggested points";
+
 void Form1WindowTest::controlsAtStart_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("twips");
@@ -40,13 +43,13 @@ void Form1WindowTest::controlsAtStart_data() {
     row("btnReload", {540, 15, 750, 650}, "Reload", "Reloads current picture (lose changes)",
         false);
     row("Label1", {1305, 15, 2505, 645}, "Black point", "", true);
-    row("txtBlackR", {1515, 270, 500, 285}, "10", "", true);
-    row("txtBlackG", {2310, 270, 500, 285}, "45", "", true);
-    row("txtBlackB", {3090, 270, 500, 285}, "80", "", true);
+    row("txtBlackR", {1515, 270, 500, 285}, "10", kFieldTip, true);
+    row("txtBlackG", {2310, 270, 500, 285}, "45", kFieldTip, true);
+    row("txtBlackB", {3090, 270, 500, 285}, "80", kFieldTip, true);
     row("Label2", {3810, 15, 2505, 645}, "White point", "", true);
-    row("txtWhiteR", {4020, 270, 500, 285}, "75", "", true);
-    row("txtWhiteG", {4815, 270, 500, 285}, "180", "", true);
-    row("txtWhiteB", {5595, 270, 500, 285}, "210", "", true);
+    row("txtWhiteR", {4020, 270, 500, 285}, "75", kFieldTip, true);
+    row("txtWhiteG", {4815, 270, 500, 285}, "180", kFieldTip, true);
+    row("txtWhiteB", {5595, 270, 500, 285}, "210", kFieldTip, true);
     row("btnProcess", {6330, 15, 750, 650}, "Process", "Apply black and white point settings",
         false);
     row("btnStop", {7080, 15, 750, 650}, "Cancel", "Cancel processing", false);

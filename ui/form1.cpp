@@ -53,6 +53,7 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     BuildControls();
     ConnectControls();
+    BuildHistogram();
     setFixedSize(kClientAtStart);
 }
 
@@ -99,6 +100,7 @@ void Form1::Label3_OLEDragDrop(const QMimeData& data) {
     if (!picture) return Tell("Can't read that for some reason");
 
     m_c.picture1->SetPicture(std::move(picture.Value()));
+    PictureShown();
     setWindowTitle(QStringLiteral("Tintwell - ") + files.front());
     m_c.pictureArea->show();
     m_c.btnProcess->setEnabled(true);

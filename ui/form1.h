@@ -4,6 +4,7 @@
 #include <string>
 
 #include "document/picture_document.h"
+#include "engine/histogram.h"
 #include "engine/levels.h"
 #include "platform/platform.h"
 #include "ui/window_fitting.h"
@@ -16,6 +17,7 @@ class QPushButton;
 namespace tintwell::ui {
 
 class DropLabel;
+class HistogramWindow;
 class PictureBox;
 class PictureView;
 
@@ -78,10 +80,19 @@ private:
     void EnterProcessingState();
     void LeaveProcessingState(bool completed, bool reloaded);
     void SetDropTargetBusy(bool busy);
+
+    // The histogram window.
+    void BuildHistogram();
+    void ToggleHistogram();
+    void FieldsChanged();
+    void FieldMenu(QLineEdit* field, QPoint at);
+    void WriteSuggestion(const engine::Points& points);
+    void PictureShown();
     void Tell(const std::string& message);
 
     platform::Platform& m_platform;
     Controls m_c;
+    HistogramWindow* m_histogram = nullptr;
     document::PictureDocument m_document;
     engine::Levels m_levels;
     bool m_cancelRequested = false;

@@ -6,6 +6,7 @@
 #include "ui/colours.h"
 #include "ui/drop_label.h"
 #include "ui/form1.h"
+#include "ui/histogram_window.h"
 #include "ui/picture_box.h"
 #include "ui/settings_message.h"
 
@@ -52,6 +53,7 @@ void Form1::btnProcess_Click() {
         return;
     }
     if (result == engine::PassResult::Completed) {
+        m_histogram->PictureLevelled(m_levels);
         LeaveProcessingState(true, false);
         return;
     }
@@ -74,6 +76,7 @@ void Form1::EnterProcessingState() {
     m_c.btnSave->setEnabled(false);
     m_c.btnExit->setEnabled(false);
     m_c.picture1->setEnabled(false);
+    m_histogram->SetFrozen(true);
 }
 
 // After a completed pass the picture can be saved or thrown away; after a cancelled one it is
@@ -88,6 +91,7 @@ void Form1::LeaveProcessingState(bool completed, bool reloaded) {
     m_c.btnExit->setEnabled(true);
     m_platform.SetMousePointer(platform::Pointer::Arrow);
     m_c.picture1->setEnabled(true);
+    m_histogram->SetFrozen(false);
     if (completed) {
         m_document.MarkChanged();
         m_platform.Beep();
@@ -118,6 +122,7 @@ document::Status Form1::Reload() {
     auto picture = m_document.Reload();
     if (!picture) return picture.Failure();
     m_c.picture1->SetPicture(std::move(picture.Value()));
+    PictureShown();
     return document::Done{};
 }
 

@@ -140,7 +140,35 @@ python3 "$pictures" shows "$work/grab.ppm" "$work/scan.bmp" $((cx + 2)) $((cy + 
   fail "the picture does not show whole, last row and column included"
 shot "2-loaded"
 
-# 2. Levels typed into the fields, then Process with the pointer.
+# 2. The histogram window (Ctrl+H) beside the window, and points suggested from a field's
+# context menu (its last entry); Process with them, then Reload to start again.
+click_at $((2 + 100)) $((47 + 50))  # the window's, and the picture's, focus
+xdotool key ctrl+h
+histogram_shown() { xdotool search --onlyvisible --name '^Histogram - Tintwell$' >/dev/null 2>&1; }
+wait_for 10 histogram_shown || fail "Ctrl+H did not show the histogram"
+read -r x y <<<"$(centre 1515 270 500 285)"
+xdotool mousemove --sync $((cx + x)) $((cy + y)) click 3
+menu_shown() { [ "$(xdotool search --onlyvisible --class tintwell 2>/dev/null | wc -l)" -gt 2 ]; }
+wait_for 5 menu_shown || fail "no context menu on the field"
+xdotool key Up Return
+pointer_off
+shot "3-histogram-and-suggested-points"
+click_control 6330 15 750 650  # Process
+before=$(md5sum <"$work/scan.bmp")
+saved() { click_control 7830 15 750 650; [ "$(md5sum <"$work/scan.bmp")" != "$before" ]; }
+wait_for 60 saved || fail "the picture processed with suggested points was never saved"
+pointer_off
+shot "4-processed-with-suggested-points"
+read -r -a points <<<"$(python3 "$pictures" suggest "$work/original.bmp")"
+python3 "$pictures" levels "$work/original.bmp" "$work/scan.bmp" "${points[@]}" ||
+  fail "the suggested points were not ${points[*]}, or not applied as the rule says"
+cp "$work/original.bmp" "$work/scan.bmp"
+click_control 540 15 750 650  # Reload: the original again
+xdotool key ctrl+h
+wait_for 10 sh -c "! xdotool search --onlyvisible --name '^Histogram - Tintwell$' >/dev/null 2>&1" ||
+  fail "Ctrl+H did not hide the histogram"
+
+# 3. Levels typed into the fields, then Process with the pointer.
 levels=(12 40 75 70 185 200)
 fields=("1515 270 500 285" "2310 270 500 285" "3090 270 500 285"
         "4020 270 500 285" "4815 270 500 285" "5595 270 500 285")
@@ -154,18 +182,18 @@ click_control 6330 15 750 650  # Process
 before=$(md5sum <"$work/scan.bmp")
 saved() { click_control 7830 15 750 650; [ "$(md5sum <"$work/scan.bmp")" != "$before" ]; }
 wait_for 60 saved || fail "the corrected picture was never saved"
-shot "3-processed-and-saved"
+shot "5-processed-and-saved"
 python3 "$pictures" levels "$work/original.bmp" "$work/scan.bmp" "${levels[@]}" ||
   fail "the saved file is not the rule applied to the original"
 
-# 3. The pixel readout of a click on the picture.
+# 4. The pixel readout of a click on the picture.
 read -r r g b <<<"$(python3 "$pictures" pixel "$work/scan.bmp" 100 50)"
 click_at $((2 + 100)) $((47 + 50))
 expected="Tintwell - $work/scan.bmp    [ R = $r  G = $g  B = $b ]"
 wait_for 5 title_is "$expected" || fail "readout: '$(title)', expected '$expected'"
-shot "4-readout"
+shot "6-readout"
 
-# 4. Two files, then a piece of text: refused with a message, nothing changed.
+# 5. Two files, then a piece of text: refused with a message, nothing changed.
 refused() {  # refused NAME DRAG-ARGUMENTS...
   local name=$1; shift
   local titled; titled=$(title)
@@ -180,10 +208,10 @@ refused() {  # refused NAME DRAG-ARGUMENTS...
   [ "$(title)" = "$titled" ] || fail "$name: the title changed to $(title)"
   [ "$(md5sum <"$work/scan.bmp")" = "$sum" ] || fail "$name: the file changed"
 }
-refused "5-two-files" "$work/scan.bmp" "$work/other.bmp"
-refused "6-text" --text "just some words"
+refused "7-two-files" "$work/scan.bmp" "$work/other.bmp"
+refused "8-text" --text "just some words"
 
-# 5. A picture larger than the screen: the window is cut to the screen and stays on it, frame
+# 6. A picture larger than the screen: the window is cut to the screen and stays on it, frame
 # and all, clear of the panel; the picture shows whole, fitted into the window.
 drop "$work/big.bmp" || fail "the big picture's drop was not taken"
 wait_for 5 title_is "Tintwell - $work/big.bmp" || fail "title after the big drop: $(title)"
@@ -195,7 +223,7 @@ pointer_off
 grab
 red() { read -r r g b <<<"$(python3 "$pictures" shown "$work/grab.ppm" "$1" "$2")"; [ "$r" -gt 200 ] && [ "$g" -lt 40 ] && [ "$b" -lt 40 ]; }
 red $((cx + 2 + vw - 2)) $((cy + 47 + vh - 2)) || fail "the fitted picture's bottom-right corner does not show"
-shot "7-fitted"
+shot "9-fitted"
 # A click at fit reads the pixel under the pointer: the middle of block (3, 2).
 block_title() {  # block_title X Y: the title for a click in the picture's pixel X, Y
   echo "Tintwell - $work/big.bmp    [ R = $(( (($1 / 100) * 29 + 10) % 200 ))  G = $(( (($2 / 100) * 59 + 30) % 256 ))  B = $(( (($1 / 100) * ($2 / 100) * 13 + 90) % 256 )) ]"
@@ -211,19 +239,19 @@ pointer_off
 grab
 python3 "$pictures" shows "$work/grab.ppm" "$work/big.bmp" $((cx + 2)) $((cy + 47)) 900 600 ||
   fail "Ctrl+0 does not show the picture 1:1"
-shot "8-100-percent"
+shot "10-100-percent"
 click_at $((2 + 150)) $((47 + 450))
 wait_for 5 title_is "$(block_title 150 450)" || fail "readout at 100%: '$(title)'"
 # Four steps up from 100% (the picture has the focus since the click): 150, 200, 300, 400%.
 for _ in 1 2 3 4; do xdotool key plus; done
 pointer_off
-shot "9-400-percent"
+shot "11-400-percent"
 
-# 6. EXIT: nothing unsaved, so the program ends without a question.
+# 7. EXIT: nothing unsaved, so the program ends without a question.
 click_control 8670 15 555 650
 wait_for 5 sh -c "! kill -0 $program_pid 2>/dev/null" || fail "EXIT did not end the program"
 
-# 7. On a screen scaled to 200%, 100% is still one picture pixel to a screen pixel.
+# 8. On a screen scaled to 200%, 100% is still one picture pixel to a screen pixel.
 QT_SCALE_FACTOR=2 "$program" >"$work/program.log" 2>&1 &
 program_pid=$!
 pids+=($program_pid)
@@ -237,5 +265,5 @@ pointer_off
 grab
 python3 "$pictures" shows "$work/grab.ppm" "$work/small.bmp" $((cx + 4)) $((cy + 94)) ||
   fail "at scale 2 the picture is not one picture pixel to a screen pixel"
-shot "10-scale-2"
+shot "12-scale-2"
 echo "desktop test passed ($wm)"

@@ -1,0 +1,181 @@
+#include "engine/histogram.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "engine/pixel.h"
+#include "engine/pixel_rule.h"
+
+namespace tintwell::engine {
+namespace {
+
+// Counting runs into four tables per channel in turn, so that runs of one value do not wait on
+// one counter; 32-bit counters keep the tables in the first-level cache and are emptied into
+// the 64-bit totals well before they could overflow.
+constexpr int kTables = 4;
+constexpr std::uint64_t kFlushEvery = std::uint64_t{1} << 30;
+constexpr std::uint64_t kPixelsPerThread = std::uint64_t{4} << 20;
+
+struct Counters {
+    std::array<std::array<std::uint32_t, 256>, 3 * kTables> table{};
+
+    void CountRow(const std::uint32_t* row, int n) {
+        int x = 0;
+        for (; x + kTables <= n; x += kTables) {
+            for (int t = 0; t < kTables; ++t) {
+                const std::uint32_t p = row[x + t];
+                ++table[t][RedOf(p)];
+                ++table[kTables + t][GreenOf(p)];
+                ++table[2 * kTables + t][BlueOf(p)];
+            }
+        }
+        for (; x < n; ++x) {
+            ++table[0][RedOf(row[x])];
+            ++table[kTables][GreenOf(row[x])];
+            ++table[2 * kTables][BlueOf(row[x])];
+        }
+    }
+
+    void EmptyInto(Histograms& h) {
+        for (int c = 0; c < kChannels; ++c) {
+            for (int t = 0; t < kTables; ++t) {
+                auto& counts = table[c * kTables + t];
+                for (int v = 0; v < 256; ++v) h.counts[c][v] += counts[v];
+                counts.fill(0);
+            }
+        }
+    }
+};
+
+}  // namespace
+
+Histograms& Histograms::operator+=(const Histograms& other) {
+    for (int c = 0; c < kChannels; ++c) {
+        for (int v = 0; v < 256; ++v) counts[c][v] += other.counts[c][v];
+    }
+    pixels += other.pixels;
+    return *this;
+}
+
+Region CountedRegion(int width, int height, double marginPercent) {
+    const double margin = std::clamp(marginPercent, 0.0, 50.0);
+    const int mx = static_cast<int>(std::floor(width * margin / 100.0));
+    const int my = static_cast<int>(std::floor(height * margin / 100.0));
+    if (width - 2 * mx <= 0 || height - 2 * my <= 0) return {0, 0, width, height};
+    return {mx, my, width - mx, height - my};
+}
+
+namespace {
+
+void CountRows(const PixelBuffer& picture, const Region& r, int top, int bottom, Histograms& h) {
+    const int width = r.right - r.left;
+    auto counters = std::make_unique<Counters>();
+    std::uint64_t sinceFlush = 0;
+    for (int y = top; y < bottom; ++y) {
+        counters->CountRow(picture.Row(y) + r.left, width);
+        sinceFlush += static_cast<std::uint64_t>(width);
+        if (sinceFlush >= kFlushEvery) {
+            counters->EmptyInto(h);
+            sinceFlush = 0;
+        }
+    }
+    counters->EmptyInto(h);
+}
+
+}  // namespace
+
+Histograms CountHistograms(const PixelBuffer& picture, double marginPercent) {
+    Histograms h;
+    if (picture.IsEmpty()) return h;
+    const Region r = CountedRegion(picture.Width(), picture.Height(), marginPercent);
+    const std::uint64_t pixels =
+        static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
+    // Counting is bound by the counters' stores, not by memory: big pictures are shared out
+    // among the cores, a band of rows each.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const int parts = pixels < kPixelsPerThread ? 1 : static_cast<int>(std::min(cores, 8u));
+    std::vector<Histograms> partial(static_cast<std::size_t>(parts));
+    std::vector<std::thread> threads;
+    const int rows = r.bottom - r.top;
+    for (int i = 0; i < parts; ++i) {
+        const int top = r.top + rows * i / parts, bottom = r.top + rows * (i + 1) / parts;
+        if (i + 1 == parts) {
+            CountRows(picture, r, top, bottom, partial[i]);
+        } else {
+            threads.emplace_back(CountRows, std::cref(picture), std::cref(r), top, bottom,
+                                 std::ref(partial[i]));
+        }
+    }
+    for (std::thread& t : threads) t.join();
+    for (const Histograms& part : partial) h += part;
+    h.pixels = pixels;
+    return h;
+}
+
+Histograms Levelled(const Histograms& before, const Levels& levels) {
+    Histograms after;
+    after.pixels = before.pixels;
+    for (int c = 0; c < kChannels; ++c) {
+        for (int v = 0; v < 256; ++v) {
+            after.counts[c][LevelChannel(v, levels.black[c], levels.factor[c])] +=
+                before.counts[c][v];
+        }
+    }
+    return after;
+}
+
+Clipping ClippedShares(const Histograms& h, const Levels& levels) {
+    Clipping clip;
+    if (h.pixels == 0) return clip;
+    for (int c = 0; c < kChannels; ++c) {
+        std::uint64_t black = 0, white = 0;
+        for (int v = 0; v < 256; ++v) {
+            const int out = LevelChannel(v, levels.black[c], levels.factor[c]);
+            if (out == 0) black += h.counts[c][v];
+            if (out == 255) white += h.counts[c][v];
+        }
+        clip.toBlack[c] = static_cast<double>(black) / static_cast<double>(h.pixels);
+        clip.toWhite[c] = static_cast<double>(white) / static_cast<double>(h.pixels);
+    }
+    return clip;
+}
+
+Points SuggestPoints(const Histograms& h, double lowClipPercent, double highClipPercent) {
+    const double pixels = static_cast<double>(h.pixels);
+    const double low = lowClipPercent * pixels / 100.0;
+    const double high = highClipPercent * pixels / 100.0;
+    Points points;
+    for (int c = 0; c < kChannels; ++c) {
+        int black = 255;
+        std::uint64_t below = 0;
+        for (int v = 0; v < 256; ++v) {
+            below += h.counts[c][v];
+            if (static_cast<double>(below) > low) {
+                black = v;
+                break;
+            }
+        }
+        int white = 0;
+        std::uint64_t above = 0;
+        for (int v = 255; v >= 0; --v) {
+            above += h.counts[c][v];
+            if (static_cast<double>(above) > high) {
+                white = v;
+                break;
+            }
+        }
+        if (white <= black) {
+            white = std::min(255, black + 1);
+            black = white - 1;
+        }
+        points.black[c] = black;
+        points.white[c] = white;
+    }
+    return points;
+}
+
+}  // namespace tintwell::engine

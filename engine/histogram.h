@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "engine/levels.h"
+#include "engine/pixel_buffer.h"
+
+namespace tintwell::engine {
+
+using Histogram = std::array<std::uint64_t, 256>;
+
+// How many counted pixels hold each value, per channel.
+struct Histograms {
+    PerChannel<Histogram> counts{};
+    std::uint64_t pixels = 0;  // how many pixels were counted
+
+    Histograms& operator+=(const Histograms& other);
+};
+
+// The part of a picture that is counted: the picture less a border of `marginPercent` of its
+// width (and of its height) on each side, rounded down to whole pixels; the whole picture where
+// that leaves nothing. Film holders, sprocket holes and the unexposed edge live in the border.
+struct Region {
+    int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom are past the end
+};
+Region CountedRegion(int width, int height, double marginPercent);
+
+inline constexpr double kDefaultMarginPercent = 5.0;
+inline constexpr double kDefaultClipPercent = 0.1;
+
+// The histograms of the counted region, in one pass over its rows.
+Histograms CountHistograms(const PixelBuffer& picture,
+                           double marginPercent = kDefaultMarginPercent);
+
+// The histograms of the picture after a correction pass with these levels, worked out from the
+// histograms before it: each channel value goes where the pixel rule sends it.
+Histograms Levelled(const Histograms& before, const Levels& levels);
+
+// Of the counted pixels, the share (0..1) that the levels send to 0 and to 255, per channel.
+struct Clipping {
+    PerChannel<double> toBlack{}, toWhite{};
+};
+Clipping ClippedShares(const Histograms& histograms, const Levels& levels);
+
+// Suggested black and white points: per channel, black is the smallest value whose count at or
+// below it exceeds `lowClipPercent` of the counted pixels, white the largest whose count at or
+// above it exceeds `highClipPercent`; where white is not above black, white = min(255, black + 1)
+// and black = white - 1.
+struct Points {
+    PerChannel<int> black{}, white{};
+};
+Points SuggestPoints(const Histograms& histograms, double lowClipPercent = kDefaultClipPercent,
+                     double highClipPercent = kDefaultClipPercent);
+
+}  // namespace tintwell::engine

@@ -1,0 +1,73 @@
+// The histogram window's binding to the main window: the fields' context menus and Ctrl+H open
+// it; it follows the shown picture and the fields, and writes suggested points into them.
+#include <QLineEdit>
+#include <QMenu>
+#include <QShortcut>
+#include <memory>
+
+#include "ui/form1.h"
+#include "ui/histogram_window.h"
+#include "ui/picture_box.h"
+
+namespace tintwell::ui {
+namespace {
+const char* const kFieldTip = "Right-click, or Ctrl+H: the histogram, and suggested points";
+}  // namespace
+
+void Form1::BuildHistogram() {
+    m_histogram = new HistogramWindow(this);
+    connect(m_histogram, &HistogramWindow::Suggested, this, &Form1::WriteSuggestion);
+    for (int c = 0; c < engine::kChannels; ++c) {
+        for (QLineEdit* field : {m_c.txtBlack[c], m_c.txtWhite[c]}) {
+            field->setToolTip(QString::fromLatin1(kFieldTip));
+            field->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(field, &QLineEdit::customContextMenuRequested, this,
+                    [this, field](QPoint at) { FieldMenu(field, at); });
+            connect(field, &QLineEdit::textChanged, this, &Form1::FieldsChanged);
+        }
+    }
+    auto* toggle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    toggle->setContext(Qt::ApplicationShortcut);  // from the histogram window too
+    connect(toggle, &QShortcut::activated, this, &Form1::ToggleHistogram);
+    FieldsChanged();
+}
+
+void Form1::ToggleHistogram() {
+    m_histogram->setVisible(!m_histogram->isVisible());
+}
+
+void Form1::FieldsChanged() {
+    engine::PerChannel<std::string> blacks, whites;
+    for (int c = 0; c < engine::kChannels; ++c) {
+        blacks[c] = m_c.txtBlack[c]->text().toStdString();
+        whites[c] = m_c.txtWhite[c]->text().toStdString();
+    }
+    m_histogram->SetSettings(blacks, whites);
+}
+
+void Form1::FieldMenu(QLineEdit* field, QPoint at) {
+    const std::unique_ptr<QMenu> menu(field->createStandardContextMenu());
+    menu->addSeparator();
+    menu->addAction(m_histogram->isVisible() ? QStringLiteral("Hide histogram\tCtrl+H")
+                                             : QStringLiteral("Show histogram\tCtrl+H"),
+                    this, &Form1::ToggleHistogram);
+    QAction* suggest = menu->addAction(QStringLiteral("Suggest points"), this, [this] {
+        m_histogram->show();
+        m_histogram->Suggest();
+    });
+    suggest->setEnabled(m_document.HasFile() && !m_processing);
+    menu->exec(field->mapToGlobal(at));
+}
+
+void Form1::WriteSuggestion(const engine::Points& points) {
+    for (int c = 0; c < engine::kChannels; ++c) {
+        m_c.txtBlack[c]->setText(QString::number(points.black[c]));
+        m_c.txtWhite[c]->setText(QString::number(points.white[c]));
+    }
+}
+
+void Form1::PictureShown() {
+    m_histogram->SetPicture(&m_c.picture1->Pixels());
+}
+
+}  // namespace tintwell::ui
