@@ -14,4 +14,8 @@ bool HasBmpName(std::string_view path) {
     });
 }
 
+std::string CantSave(const std::string& path, const std::string& reason) {
+    return "Can't save " + path + ": " + reason + ". The file on disk is as it was.";
+}
+
 }  // namespace tintwell::document

@@ -95,9 +95,9 @@ void Form1::Label3_OLEDragDrop(const QMimeData& data) {
     const QStringList files = DroppedFiles(data);
     if (files.size() != 1) return Tell("One at a time please!");
     const std::string path = QFile::encodeName(files.front()).toStdString();
-    if (!document::HasBmpName(path)) return Tell("I only take BMP files");
+    if (!document::HasBmpName(path)) return Tell(document::kNotBmp);
     auto picture = m_document.Open(path);
-    if (!picture) return Tell("Can't read that for some reason");
+    if (!picture) return Tell(document::kCantRead);
 
     m_c.picture1->SetPicture(std::move(picture.Value()));
     PictureShown();

@@ -3,12 +3,13 @@
 #include <QPushButton>
 
 #include "engine/correction_pass.h"
+#include "engine/settings_message.h"
 #include "ui/colours.h"
 #include "ui/drop_label.h"
+#include "document/intake.h"
 #include "ui/form1.h"
 #include "ui/histogram_window.h"
 #include "ui/picture_box.h"
-#include "ui/settings_message.h"
 
 namespace tintwell::ui {
 // Reads the six fields into black points and factors, writing back the settled black-point
@@ -26,7 +27,7 @@ bool Form1::SettleLevels() {
         m_c.txtBlack[c]->setText(QString::fromStdString(result.blackTexts[c]));
     }
     if (result.error) {
-        Tell(SettingsMessage(*result.error));
+        Tell(engine::SettingsMessage(*result.error));
         return false;
     }
     return true;
@@ -35,8 +36,7 @@ bool Form1::SettleLevels() {
 void Form1::btnProcess_Click() {
     if (!SettleLevels()) return;
     if (engine::IsNothingToDo(m_levels)) {
-        m_platform.MsgBox("Black and white point settings give me nothing to do",
-                          platform::MsgStyle::Information, "Tintwell");
+        m_platform.MsgBox(engine::kNothingToDo, platform::MsgStyle::Information, "Tintwell");
         return;
     }
     EnterProcessingState();
@@ -140,8 +140,7 @@ void Form1::btnReload_Click() {
 void Form1::btnSave_Click() {
     const document::Status saved = m_document.Save(m_c.picture1->Pixels());
     if (!saved) {
-        Tell("Can't save " + m_document.Path() + ": " + saved.Failure().reason +
-             ". The file on disk is as it was.");
+        Tell(document::CantSave(m_document.Path(), saved.Failure().reason));
     }
 }
 

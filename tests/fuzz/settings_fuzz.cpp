@@ -1,12 +1,14 @@
 // libFuzzer entry: any bytes, split at NUL bytes into the six level texts (black red, green,
-// blue, then white), through the number reading and the settling of black points and factors.
-// Every channel must come out within its promised ranges, or be refused.
+// blue, then white), through the number reading and the settling of black points and factors,
+// and through the batch program's command line, both as its --black and --white and as any
+// arguments. Every channel must come out within its promised ranges, or be refused.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "batch/options.h"
 #include "engine/levels.h"
 #include "engine/levels_table.h"
 
@@ -47,5 +49,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         table.ApplyRow(row, 256);
         (void)IsNothingToDo(r.levels);
     }
+    // The same texts through the batch program's options: read back as they were given.
+    const auto joined = [&](int first) {
+        return texts[first] + "," + texts[first + 1] + "," + texts[first + 2];
+    };
+    const tintwell::batch::Parsed parsed = tintwell::batch::ParseOptions(
+        {"--black", joined(0), "--white", joined(3), "--in-place", "x.bmp"}, 2);
+    bool commas = false;
+    for (const std::string& t : texts) commas = commas || t.find(',') != std::string::npos;
+    if (parsed.options && !commas) {
+        Check(parsed.options->blacks == PerChannel<std::string>{texts[0], texts[1], texts[2]});
+        Check(parsed.options->whites == PerChannel<std::string>{texts[3], texts[4], texts[5]});
+    }
+    // And as any arguments at all.
+    (void)tintwell::batch::ParseOptions({texts.begin(), texts.end()}, 2);
     return 0;
 }

@@ -1,0 +1,143 @@
+#include "batch/options.h"
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <sstream>
+
+#include "engine/histogram.h"
+#include "version.h"
+
+namespace tintwell::batch {
+namespace {
+
+constexpr const char* kName = "tintwell-batch";
+
+// "R,G,B" into three texts, each read later exactly as a field's text is.
+bool SplitThree(const std::string& text, engine::PerChannel<std::string>& out) {
+    std::size_t start = 0;
+    for (int c = 0; c < engine::kChannels; ++c) {
+        const std::size_t comma = text.find(',', start);
+        if ((comma == std::string::npos) != (c == engine::kChannels - 1)) return false;
+        out[c] = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        start = comma + 1;
+    }
+    return true;
+}
+
+// A plain decimal number in 0..most, nothing else: percentages are options, not fields.
+bool ReadPercent(const std::string& text, double most, double& out) {
+    const char* end = text.data() + text.size();
+    const auto [at, error] = std::from_chars(text.data(), end, out);
+    return error == std::errc() && at == end && out >= 0 && out <= most;
+}
+
+bool ReadClip(const std::string& text, Options& o) {
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos) {
+        if (!ReadPercent(text, 100, o.lowClip)) return false;
+        o.highClip = o.lowClip;
+        return true;
+    }
+    return ReadPercent(text.substr(0, comma), 100, o.lowClip) &&
+           ReadPercent(text.substr(comma + 1), 100, o.highClip);
+}
+
+Parsed Usage(const std::string& what) {
+    return {std::nullopt, kUsageError, "",
+            std::string(kName) + ": " + what + "\nRun with --help for more information.\n"};
+}
+
+struct Texts {
+    std::string black, white, clip, margin, output;
+    bool inPlace = false, suggest = false;
+    unsigned jobs = 0;
+};
+
+void Describe(CLI::App& app, Texts& t, Options& o) {
+    app.description(
+        "Corrects a whole roll of scanned negatives with one set of black and white points, "
+        "as the Tintwell window does one picture, or suggests the points.");
+    app.footer(
+        "A roll in two commands:\n"
+        "  tintwell-batch --suggest roll/*.bmp\n"
+        "  tintwell-batch --black 11,40,78 --white 203,187,229 --output done roll/*.bmp\n"
+        "Exit status: 0 every file done, 1 some file refused (left as it was), 2 a usage or "
+        "settings error (nothing read or written), 130 interrupted.");
+    app.set_version_flag("--version", std::string(kName) + " " + TINTWELL_VERSION);
+    app.add_option("--black", t.black, "Black points of red, green and blue")->type_name("R,G,B");
+    app.add_option("--white", t.white, "White points of red, green and blue")->type_name("R,G,B");
+    auto* inPlace = app.add_flag("--in-place", t.inPlace, "Write each corrected file over itself");
+    auto* output = app.add_option("--output", t.output,
+                                  "Write each corrected file under its own name into DIR "
+                                  "(made if missing); the originals stay as they are");
+    output->type_name("DIR");
+    inPlace->excludes(output);
+    app.add_option("--jobs", t.jobs, "Files worked on at a time (default: the number of cores)")
+        ->type_name("N")
+        ->check(CLI::Range(1u, 1024u));
+    app.add_flag("--suggest", t.suggest,
+                 "Print suggested points for each file and for the files together");
+    app.add_option("--clip", t.clip,
+                   "Share of pixels the suggested points may clip, in percent: one value for "
+                   "both ends, or dark and light (default 0.1)")
+        ->type_name("LOW[,HIGH]");
+    app.add_option("--margin", t.margin,
+                   "Border of each picture left out of the suggestion, in percent of its width "
+                   "and height on each side (default 5)")
+        ->type_name("PERCENT");
+    app.add_option("FILE", o.files, "Bitmap files (.bmp)")->required();
+}
+
+// What the options mean together, after CLI11 has read them one by one.
+Parsed Settle(const Texts& t, Options o, unsigned cores) {
+    o.jobs = t.jobs == 0 ? std::max(1u, cores) : t.jobs;
+    o.lowClip = o.highClip = engine::kDefaultClipPercent;
+    o.margin = engine::kDefaultMarginPercent;
+    if (t.suggest) {
+        o.mode = Mode::Suggest;
+        if (!t.black.empty() || !t.white.empty() || t.inPlace || !t.output.empty())
+            return Usage(
+                "--suggest writes nothing: it takes no --black, --white, --in-place or --output");
+        if (!t.clip.empty() && !ReadClip(t.clip, o))
+            return Usage("--clip takes a percentage from 0 to 100, or two as LOW,HIGH");
+        if (!t.margin.empty() && !ReadPercent(t.margin, 50, o.margin))
+            return Usage("--margin takes a percentage from 0 to 50");
+        return {o, 0, "", ""};
+    }
+    if (!t.clip.empty() || !t.margin.empty()) return Usage("--clip and --margin go with --suggest");
+    if (t.black.empty() || t.white.empty()) return Usage("--black and --white are both needed");
+    if (!SplitThree(t.black, o.blacks)) return Usage("--black takes three numbers: R,G,B");
+    if (!SplitThree(t.white, o.whites)) return Usage("--white takes three numbers: R,G,B");
+    if (!t.inPlace && t.output.empty()) {
+        return Usage(
+            "say where the corrected files go: --in-place (over the originals) or "
+            "--output DIR; nothing is overwritten unless asked");
+    }
+    o.inPlace = t.inPlace;
+    o.output = t.output;
+    return {o, 0, "", ""};
+}
+
+}  // namespace
+
+Parsed ParseOptions(const std::vector<std::string>& args, unsigned cores) {
+    CLI::App app;
+    app.name(kName);
+    Texts texts;
+    Options options;
+    Describe(app, texts, options);
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    std::ostringstream out, err;
+    try {
+        app.parse(reversed);
+    } catch (const CLI::Success& done) {  // --help, --version
+        const int status = app.exit(done, out, err);
+        return {std::nullopt, status, out.str(), err.str()};
+    } catch (const CLI::ParseError& wrong) {
+        app.exit(wrong, out, err);
+        return {std::nullopt, kUsageError, out.str(), err.str()};
+    }
+    return Settle(texts, options, cores);
+}
+
+}  // namespace tintwell::batch

@@ -1,0 +1,15 @@
+#include "engine/settings_message.h"
+
+namespace tintwell::engine {
+
+std::string SettingsMessage(const SettingsError& error) {
+    const std::string channel = ChannelName(error.channel);
+    if (error.field == Field::BlackPoint) {
+        return "The " + channel + " black point is out of range. Enter a number from 0 to 255.";
+    }
+    return "The " + channel +
+           " white point can't be used: it reads as 0 or is out of range. "
+           "Enter a number from 1 to 255.";
+}
+
+}  // namespace tintwell::engine
