@@ -132,8 +132,9 @@ void BM_batch_copy(benchmark::State& state) {
         fs::remove_all(copies);
         fs::create_directories(copies);
         std::string script = "cp";
-        for (const fs::path& f : files) script += " " + f.string();
-        script += " " + copies.string() + " && sync " + copies.string() + "/*";
+        for (const fs::path& f : files) script.append(" ").append(f.string());
+        script.append(" ").append(copies.string()).append(" && sync ").append(copies.string());
+        script.append("/*");
         state.ResumeTiming();
         if (!Run({"/bin/sh", "-c", script}, peakMb)) return state.SkipWithError("cp failed");
     }
