@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    // The launcher entry and the icon that an installed copy finds in the icon theme.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tintwell.Tintwell"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tintwell.Tintwell")));
     tintwell::platform::QtPlatform platform;
     tintwell::ui::Form1 window(platform);
     window.show();

@@ -4,15 +4,17 @@
 # What the build and the tests cannot do without.
 TINTWELL_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev fonts-dejavu-core
+  qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
 )
 # What some tests use when it is there: the fuzzer (clang), the desktop test (an X server, a
 # window manager, xdotool, Xlib headers, ImageMagick's import for screen grabs, python3), and
-# ImageMagick for the whole-job benchmark.
+# ImageMagick for the whole-job benchmark; the install and package tests (dpkg-dev, file,
+# desktop-file-utils, appstream).
 TINTWELL_OPTIONAL_PACKAGES=(
   clang libclang-rt-dev
   xvfb openbox xdotool x11-utils libx11-dev imagemagick python3
+  dpkg-dev file desktop-file-utils appstream
 )
 
 tintwell_missing() {
@@ -26,8 +28,9 @@ tintwell_missing() {
 tintwell_install_deps() {
   if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     echo "tintwell: this is not a Debian or Ubuntu system. Install by hand: a C++20 compiler, CMake 3.22+," >&2
-    echo "  Ninja, Qt 6 (Core, Gui, Widgets, Test), GoogleTest, Google Benchmark, CLI11; optional: clang with" >&2
-    echo "  libFuzzer, Xvfb, openbox, xdotool, Xlib headers, ImageMagick, python3." >&2
+    echo "  Ninja, Qt 6 (Core, Gui, Widgets, Svg, Test), GoogleTest, Google Benchmark, CLI11; optional:" >&2
+    echo "  clang with libFuzzer, Xvfb, openbox, xdotool, Xlib headers, ImageMagick, python3," >&2
+    echo "  dpkg-dev, desktop-file-utils, appstream." >&2
     return 0
   fi
   local required optional

@@ -16,6 +16,7 @@
 #include "ui/pixel_caption.h"
 #include "ui/twips.h"
 #include "ui/window_fitting.h"
+#include "version.h"
 
 namespace tintwell::ui {
 namespace {
@@ -48,7 +49,8 @@ private:
 Form1::Form1(platform::Platform& platform, QWidget* parent)
     : QWidget(parent), m_platform(platform) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Tintwell (levels for scanned colour negatives)"));
+    setWindowTitle(
+        QStringLiteral("Tintwell " TINTWELL_VERSION " (levels for scanned colour negatives)"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     BuildControls();
