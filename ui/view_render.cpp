@@ -62,7 +62,8 @@ void FilterRow(const std::uint32_t* row, const Taps& x, Planes& out) {
     const int n = static_cast<int>(x.first.size());
     for (int d = 0; d < n; ++d) {
         std::uint32_t rb = 0, g = 0;
-        const std::uint16_t* w = &x.weights[x.offset[d]];
+        // data() + offset: a device pixel off the picture has no weights, and may sit at the end.
+        const std::uint16_t* w = x.weights.data() + x.offset[d];
         const std::uint32_t* p = row + x.first[d];
         for (int t = 0; t < x.count[d]; ++t) {
             rb += w[t] * (p[t] & 0x00FF00FFu);
