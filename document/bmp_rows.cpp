@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "document/bmp_decode.h"
+#include "document/row_codec.h"
 #include "engine/pixel.h"
 
 namespace tintwell::document::detail {
@@ -52,10 +53,6 @@ bool DecodeIndexed(const std::uint8_t* in, std::uint32_t* out, int width, int bi
     return true;
 }
 
-void Decode24(const std::uint8_t* in, std::uint32_t* out, int width) {
-    for (int x = 0; x < width; ++x, in += 3) out[x] = engine::PackPixel(in[2], in[1], in[0]);
-}
-
 void Decode16(const std::uint8_t* in, std::uint32_t* out, int width, const FieldPixels& fields) {
     for (int x = 0; x < width; ++x, in += 2) out[x] = fields(in[0] | (in[1] << 8));
 }
@@ -68,10 +65,6 @@ void Decode32(const std::uint8_t* in, std::uint32_t* out, int width, const Field
 
 bool IsPlain32(const BmpHeader& h) {
     return h.fields[0].mask == 0xFF0000 && h.fields[1].mask == 0xFF00 && h.fields[2].mask == 0xFF;
-}
-
-void DecodePlain32(const std::uint8_t* in, std::uint32_t* out, int width) {
-    for (int x = 0; x < width; ++x, in += 4) out[x] = engine::PackPixel(in[2], in[1], in[0]);
 }
 
 }  // namespace
@@ -93,14 +86,14 @@ Status DecodeRows(ByteSource& source, const BmpHeader& h, engine::PixelBuffer& p
         std::uint32_t* out = picture.Row(h.topDown ? i : h.height - 1 - i);
         switch (h.bitCount) {
             case 24:
-                Decode24(row.data(), out, h.width);
+                Expand24(row.data(), out, static_cast<std::size_t>(h.width));
                 break;
             case 16:
                 Decode16(row.data(), out, h.width, *fields);
                 break;
             case 32:
                 if (IsPlain32(h)) {
-                    DecodePlain32(row.data(), out, h.width);
+                    Opaque32(row.data(), out, static_cast<std::size_t>(h.width));
                 } else {
                     Decode32(row.data(), out, h.width, *fields);
                 }

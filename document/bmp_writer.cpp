@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "document/row_codec.h"
 #include "document/safe_file.h"
 #include "engine/pixel.h"
 
@@ -77,14 +78,6 @@ Result<Target> ResolveTarget(const fs::path& path) {
     return target;
 }
 
-void EncodeRow(const std::uint32_t* in, std::uint8_t* out, int width) {
-    for (int x = 0; x < width; ++x, out += 3) {
-        out[0] = static_cast<std::uint8_t>(engine::BlueOf(in[x]));
-        out[1] = static_cast<std::uint8_t>(engine::GreenOf(in[x]));
-        out[2] = static_cast<std::uint8_t>(engine::RedOf(in[x]));
-    }
-}
-
 Status WriteRows(SafeFile& file, const engine::PixelBuffer& picture, std::size_t rowBytes) {
     constexpr std::size_t kChunk = std::size_t{1} << 20;
     const std::size_t rowsPerChunk = std::max<std::size_t>(1, kChunk / rowBytes);
@@ -92,7 +85,8 @@ Status WriteRows(SafeFile& file, const engine::PixelBuffer& picture, std::size_t
     for (int y = picture.Height() - 1; y >= 0;) {
         std::size_t rows = 0;
         for (; rows < rowsPerChunk && y >= 0; ++rows, --y) {
-            EncodeRow(picture.Row(y), chunk.data() + rows * rowBytes, picture.Width());
+            Pack24(picture.Row(y), chunk.data() + rows * rowBytes,
+                   static_cast<std::size_t>(picture.Width()));
         }
         if (auto ok = file.Write(std::span(chunk).first(rows * rowBytes)); !ok) return ok;
     }

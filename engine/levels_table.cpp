@@ -6,12 +6,17 @@
 namespace tintwell::engine {
 
 LevelsTable::LevelsTable(const Levels& levels) {
-    for (std::uint32_t v = 0; v < 256; ++v) {
-        const int value = static_cast<int>(v);
-        m_red[v] = std::uint32_t{LevelChannel(value, levels.black[0], levels.factor[0])} << 16;
-        m_green[v] = std::uint32_t{LevelChannel(value, levels.black[1], levels.factor[1])} << 8;
-        m_blue[v] = kOpaque | LevelChannel(value, levels.black[2], levels.factor[2]);
+    PerChannel<std::array<std::uint8_t, 256>> rule{};
+    for (int c = 0; c < kChannels; ++c) {
+        for (int v = 0; v < 256; ++v)
+            rule[c][v] = LevelChannel(v, levels.black[c], levels.factor[c]);
     }
+    for (std::size_t v = 0; v < 256; ++v) {
+        m_red[v] = std::uint32_t{rule[0][v]} << 16;
+        m_green[v] = std::uint32_t{rule[1][v]} << 8;
+        m_blue[v] = kOpaque | rule[2][v];
+    }
+    m_fixed = FitFixedLevels(levels, rule);
 }
 
 void LevelsTable::ApplyRowScalar(std::uint32_t* row, std::size_t count) const {
@@ -22,7 +27,11 @@ void LevelsTable::ApplyRowScalar(std::uint32_t* row, std::size_t count) const {
 }
 
 void LevelsTable::ApplyRow(std::uint32_t* row, std::size_t count) const {
-    ApplyRowScalar(row, count);
+    if (m_fixed) {
+        ApplyFixedRow(*m_fixed, row, count);
+    } else {
+        ApplyRowScalar(row, count);
+    }
 }
 
 std::uint8_t LevelsTable::Lookup(Channel channel, std::uint8_t value) const {

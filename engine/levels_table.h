@@ -3,8 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "engine/levels.h"
+#include "engine/levels_vector.h"
 
 namespace tintwell::engine {
 
@@ -14,9 +16,12 @@ class LevelsTable {
 public:
     explicit LevelsTable(const Levels& levels);
 
+    // Whether ApplyRow runs on the vector unit (else through the tables).
+    bool IsVectored() const { return m_fixed.has_value(); }
+
     // Applies the levels in place to `count` stored pixels (0xFFRRGGBB).
     void ApplyRow(std::uint32_t* row, std::size_t count) const;
-    // The same, one pixel at a time, without any vector instructions.
+    // The same through the tables, one pixel at a time, without any vector instructions.
     void ApplyRowScalar(std::uint32_t* row, std::size_t count) const;
 
     // The stretched value of one channel value.
@@ -28,6 +33,8 @@ private:
     alignas(64) std::array<std::uint32_t, 256> m_red{};
     alignas(64) std::array<std::uint32_t, 256> m_green{};
     alignas(64) std::array<std::uint32_t, 256> m_blue{};
+    // The same rule in vector fixed point, when it gives exactly the tables' values.
+    std::optional<FixedLevels> m_fixed;
 };
 
 }  // namespace tintwell::engine

@@ -1,6 +1,7 @@
 #include "engine/pixel_rule.h"
 
 #include <gtest/gtest.h>
+#include <hwy/targets.h>
 
 #include <cmath>
 #include <vector>
@@ -103,6 +104,37 @@ INSTANTIATE_TEST_SUITE_P(
                       MakeLevels({2, 200, 3}, {170.0f, 255.0f / 55, 255.0f / 252.5f}),
                       MakeLevels({128, 1, 64}, {255.0f / 127, 255.0f / 254, 255.0f / 191}),
                       MakeLevels({0, 0, 0}, {0.0f, 1e-6f, 3.4e38f})));
+
+// Settled spans (white - black) of 1 to 510, i.e. factors from 255 down to 0.5 with their exact
+// ties, at black points from 0 to 255 that differ per channel, and negative factors: the vector
+// form must equal the tables under every vector unit here and without one, and be the one used
+// nearly always.
+TEST(VectorPass, EqualsTheTablesUnderEveryTarget) {
+    std::vector<Levels> spread;
+    for (int span = 1; span <= 510; ++span) {
+        const auto factor = [](int s) { return static_cast<float>(255.0 / s); };
+        spread.push_back(MakeLevels({0, span * 7 % 256, 255},
+                                    {factor(span), factor(511 - span), factor(span % 97 + 1)}));
+    }
+    spread.push_back(MakeLevels({0, 0, 0}, {-51.0f, -0.5f, 3.4e38f}));
+    std::vector<std::uint32_t> original = SpreadRow();
+    original.pop_back();  // a row that ends part-way through a vector
+    for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
+        hwy::SetSupportedTargetsForTest(target);
+        std::size_t vectored = 0;
+        for (const Levels& levels : spread) {
+            const LevelsTable table(levels);
+            std::vector<std::uint32_t> row = original, scalar = original;
+            table.ApplyRow(row.data(), row.size());
+            table.ApplyRowScalar(scalar.data(), scalar.size());
+            ASSERT_EQ(row, scalar) << hwy::TargetName(target) << " black " << levels.black[1];
+            vectored += table.IsVectored();
+        }
+        EXPECT_GE(vectored, HasVectorUnit() ? spread.size() * 9 / 10 : 0);
+        EXPECT_EQ(vectored > 0, HasVectorUnit()) << hwy::TargetName(target);
+    }
+    hwy::SetSupportedTargetsForTest(0);
+}
 
 }  // namespace
 }  // namespace tintwell::engine
