@@ -81,6 +81,10 @@ std::vector<std::string> ImageMagick(const fs::path& in, const fs::path& out) {
 std::vector<std::string> Copy(const fs::path& in, const fs::path& out) {
     return {"/bin/cp", in.string(), out.string()};
 }
+// A copy that is on the disk when it returns, as a saved picture is.
+std::vector<std::string> DurableCopy(const fs::path& in, const fs::path& out) {
+    return {"/bin/sh", "-c", "cp \"$0\" \"$1\" && sync \"$1\"", in.string(), out.string()};
+}
 
 void BM_job(benchmark::State& state) {
     RunEach(state, Input(6000, 4000), Job);
@@ -94,6 +98,15 @@ void BM_cp(benchmark::State& state) {
 }
 void BM_job_100mp(benchmark::State& state) {
     RunEach(state, Input(10000, 10000), Job);
+}
+void BM_durable_copy(benchmark::State& state) {
+    RunEach(state, Input(6000, 4000), DurableCopy);
+}
+void BM_job_big(benchmark::State& state) {
+    RunEach(state, Input(12000, 12000), Job);
+}
+void BM_durable_copy_big(benchmark::State& state) {
+    RunEach(state, Input(12000, 12000), DurableCopy);
 }
 
 // A roll: 8 files of 6000 x 4000 corrected in place by tintwell-batch, against copying them and
@@ -144,6 +157,9 @@ BENCHMARK(BM_job)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(BM_imagemagick)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_cp)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(BM_job_100mp)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_durable_copy)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+BENCHMARK(BM_job_big)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_durable_copy_big)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_batch)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_batch_copy)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
@@ -157,6 +173,8 @@ int main(int argc, char** argv) {
         tintwell::bench::RunWithRatios(argc, argv,
                                        {{"job/imagemagick", {"BM_job", "BM_imagemagick"}},
                                         {"job/cp", {"BM_job", "BM_cp"}},
+         {"job/durable-copy", {"BM_job", "BM_durable_copy"}},
+         {"job/durable-copy big", {"BM_job_big", "BM_durable_copy_big"}},
                                         {"batch/copy", {"BM_batch", "BM_batch_copy"}}});
     std::error_code ec;
     fs::remove_all(kFolder, ec);
