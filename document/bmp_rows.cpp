@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <array>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "document/bmp_decode.h"
@@ -67,42 +69,92 @@ bool IsPlain32(const BmpHeader& h) {
     return h.fields[0].mask == 0xFF0000 && h.fields[1].mask == 0xFF00 && h.fields[2].mask == 0xFF;
 }
 
+// Decodes one stored row into a picture row.
+class RowDecoder {
+public:
+    explicit RowDecoder(const BmpHeader& h) : m_h(h) {
+        if (h.bitCount == 16 || h.bitCount == 32) {
+            m_fields.emplace(FieldPixels{
+                {ChannelScale(h.fields[0]), ChannelScale(h.fields[1]), ChannelScale(h.fields[2])}});
+        }
+    }
+    bool operator()(const std::uint8_t* in, std::uint32_t* out) const {
+        const auto width = static_cast<std::size_t>(m_h.width);
+        switch (m_h.bitCount) {
+            case 24:
+                Expand24(in, out, width);
+                return true;
+            case 16:
+                Decode16(in, out, m_h.width, *m_fields);
+                return true;
+            case 32:
+                if (IsPlain32(m_h)) {
+                    Opaque32(in, out, width);
+                } else {
+                    Decode32(in, out, m_h.width, *m_fields);
+                }
+                return true;
+            default:
+                return DecodeIndexed(in, out, m_h.width, m_h.bitCount, m_h.palette);
+        }
+    }
+
+private:
+    const BmpHeader& m_h;
+    std::optional<FieldPixels> m_fields;
+};
+
+// Stored rows [first, last), read a megabyte or so at a time; the file's last row may lack its
+// padding.
+Status DecodeBand(const ByteSource& source, const BmpHeader& h, const RowDecoder& decode,
+                  engine::PixelBuffer& picture, int first, int last) {
+    const std::uint64_t rowBytes = RowBytes(h);
+    const int perChunk = static_cast<int>(std::max<std::uint64_t>(1, (1u << 20) / rowBytes));
+    std::vector<std::uint8_t> chunk(rowBytes * static_cast<std::uint64_t>(perChunk));
+    for (int i = first; i < last; i += perChunk) {
+        const int rows = std::min(perChunk, last - i);
+        std::uint64_t want = rowBytes * static_cast<std::uint64_t>(rows);
+        if (i + rows == h.height) want -= rowBytes - UsedRowBytes(h);
+        const std::uint64_t at = h.dataOffset + rowBytes * static_cast<std::uint64_t>(i);
+        if (source.ReadAt(at, std::span(chunk).first(want)) != want)
+            return Fail("the file could not be read to its end");
+        for (int r = 0; r < rows; ++r) {
+            const int y = h.topDown ? i + r : h.height - 1 - (i + r);
+            if (!decode(chunk.data() + rowBytes * static_cast<std::uint64_t>(r), picture.Row(y)))
+                return Fail("a pixel's colour index lies past the end of its palette");
+        }
+    }
+    return Done{};
+}
+
+int Split(int rows, int band, int bands) {
+    return static_cast<int>(std::int64_t{rows} * band / bands);
+}
+
 }  // namespace
 
+// Big pictures are read in bands, one per core: reading, converting and the first touch of the
+// picture's memory then share the cores.
 Status DecodeRows(ByteSource& source, const BmpHeader& h, engine::PixelBuffer& picture) {
-    const std::uint64_t rowBytes = RowBytes(h);
-    const std::uint64_t usedBytes = UsedRowBytes(h);
-    if (!source.Seek(h.dataOffset)) return Fail("the file cannot be read");
-    std::optional<FieldPixels> fields;
-    if (h.bitCount == 16 || h.bitCount == 32) {
-        fields.emplace(FieldPixels{
-            {ChannelScale(h.fields[0]), ChannelScale(h.fields[1]), ChannelScale(h.fields[2])}});
-    }
-    std::vector<std::uint8_t> row(rowBytes);
-    for (int i = 0; i < h.height; ++i) {
-        const std::size_t want = i + 1 == h.height ? usedBytes : rowBytes;
-        if (source.Read(std::span(row).first(want)) != want)
-            return Fail("the file could not be read to its end");
-        std::uint32_t* out = picture.Row(h.topDown ? i : h.height - 1 - i);
-        switch (h.bitCount) {
-            case 24:
-                Expand24(row.data(), out, static_cast<std::size_t>(h.width));
-                break;
-            case 16:
-                Decode16(row.data(), out, h.width, *fields);
-                break;
-            case 32:
-                if (IsPlain32(h)) {
-                    Opaque32(row.data(), out, static_cast<std::size_t>(h.width));
-                } else {
-                    Decode32(row.data(), out, h.width, *fields);
-                }
-                break;
-            default:
-                if (!DecodeIndexed(row.data(), out, h.width, h.bitCount, h.palette)) {
-                    return Fail("a pixel's colour index lies past the end of its palette");
-                }
+    const RowDecoder decode(h);
+    const std::uint64_t pixels = static_cast<std::uint64_t>(h.width) * h.height;
+    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    const int bands =
+        pixels < (1u << 20) ? 1 : static_cast<int>(std::min<unsigned>(cores, h.height));
+    std::vector<std::optional<Status>> done(bands);
+    {
+        std::vector<std::jthread> threads;
+        for (int b = 1; b < bands; ++b) {
+            threads.emplace_back([&, b] {
+                done[b] = DecodeBand(source, h, decode, picture, Split(h.height, b, bands),
+                                     Split(h.height, b + 1, bands));
+            });
         }
+        done[0] = DecodeBand(source, h, decode, picture, 0, Split(h.height, 1, bands));
+    }
+    // The first failure in the file's order, as a reader going front to back would meet it.
+    for (const auto& status : done) {
+        if (!*status) return *status;
     }
     return Done{};
 }

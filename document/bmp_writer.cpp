@@ -108,6 +108,7 @@ Status WriteBmp(const engine::PixelBuffer& picture, const fs::path& path, FileSy
     if (!file) return file.Failure();
     const auto headers =
         Headers(picture.Width(), picture.Height(), static_cast<std::uint32_t>(imageSize));
+    if (auto ok = file.Value().Reserve(kHeadersSize + imageSize); !ok) return ok;
     if (auto ok = file.Value().Write(headers); !ok) return ok;
     if (auto ok = WriteRows(file.Value(), picture, rowBytes); !ok) return ok;
     return file.Value().Commit(target.Value().mode);

@@ -5,12 +5,21 @@
 #include <cstring>
 #include <system_error>
 
+#include <unistd.h>
+
 namespace tintwell::document {
 
 std::size_t MemorySource::Read(std::span<std::uint8_t> out) {
     const std::size_t n = std::min(out.size(), m_bytes.size() - m_position);
     std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(m_position), n, out.begin());
     m_position += n;
+    return n;
+}
+
+std::size_t MemorySource::ReadAt(std::uint64_t position, std::span<std::uint8_t> out) const {
+    if (position >= m_bytes.size()) return 0;
+    const std::size_t n = std::min<std::uint64_t>(out.size(), m_bytes.size() - position);
+    std::copy_n(m_bytes.begin() + static_cast<std::ptrdiff_t>(position), n, out.begin());
     return n;
 }
 
@@ -40,6 +49,19 @@ std::size_t FileSource::Read(std::span<std::uint8_t> out) {
     const std::size_t n = std::fread(out.data(), 1, out.size(), m_file.get());
     m_position += n;
     return n;
+}
+
+std::size_t FileSource::ReadAt(std::uint64_t position, std::span<std::uint8_t> out) const {
+    const int fd = fileno(m_file.get());
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n =
+            ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(position + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
 }
 
 bool FileSource::Seek(std::uint64_t position) {

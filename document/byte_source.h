@@ -21,6 +21,9 @@ public:
     virtual std::size_t Read(std::span<std::uint8_t> out) = 0;
     virtual bool Seek(std::uint64_t position) = 0;
     virtual std::uint64_t Position() const = 0;
+    // Reads up to out.size() bytes from `position` on, leaving Position() as it is; returns how
+    // many were read. Safe to call from several threads at once.
+    virtual std::size_t ReadAt(std::uint64_t position, std::span<std::uint8_t> out) const = 0;
 };
 
 class MemorySource : public ByteSource {
@@ -30,6 +33,7 @@ public:
     std::size_t Read(std::span<std::uint8_t> out) override;
     bool Seek(std::uint64_t position) override;
     std::uint64_t Position() const override { return m_position; }
+    std::size_t ReadAt(std::uint64_t position, std::span<std::uint8_t> out) const override;
 
 private:
     std::span<const std::uint8_t> m_bytes;
@@ -45,6 +49,7 @@ public:
     std::size_t Read(std::span<std::uint8_t> out) override;
     bool Seek(std::uint64_t position) override;
     std::uint64_t Position() const override { return m_position; }
+    std::size_t ReadAt(std::uint64_t position, std::span<std::uint8_t> out) const override;
 
 private:
     struct Close {

@@ -52,6 +52,16 @@ int FileSystem::Rename(const char* from, const char* to) {
 int FileSystem::Remove(const char* path) {
     return ::unlink(path);
 }
+int FileSystem::Reserve(int fd, off_t size) {
+#if defined(__linux__)
+    return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size);
+#else
+    (void)fd;
+    (void)size;
+    errno = EOPNOTSUPP;
+    return -1;
+#endif
+}
 void FileSystem::StartWriteback(int fd, off_t upTo) {
 #if defined(__linux__)
     ::sync_file_range(fd, 0, upTo, SYNC_FILE_RANGE_WRITE);
@@ -97,6 +107,13 @@ void SafeFile::GiveUp() {
     if (!m_temporary.empty()) m_fs->Remove(m_temporary.c_str());
     m_fd = -1;
     m_temporary.clear();
+}
+
+Status SafeFile::Reserve(std::uint64_t size) {
+    if (m_fs->Reserve(m_fd, static_cast<off_t>(size)) != 0 && errno == ENOSPC) {
+        return Fail(Why("it could not be written"));
+    }
+    return Done{};
 }
 
 Status SafeFile::Write(std::span<const std::uint8_t> bytes) {

@@ -120,13 +120,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveFailure,
 
 // The real file system, with one step of the save made to fail the way a full disk, a flaky
 // network share or a yanked drive makes it fail.
-enum class Step { Create, FirstWrite, LastWrite, Sync, Close, Rename };
+enum class Step { Create, Reserve, FirstWrite, LastWrite, Sync, Close, Rename };
 
 class FaultyFileSystem : public FileSystem {
 public:
     explicit FaultyFileSystem(Step step, int writes = 0) : m_step(step), m_writes(writes) {}
     int CreateTemporary(std::string& name) override {
         return m_step == Step::Create ? Fault(ENOSPC) : FileSystem::CreateTemporary(name);
+    }
+    int Reserve(int fd, off_t size) override {
+        return m_step == Step::Reserve ? Fault(ENOSPC) : FileSystem::Reserve(fd, size);
     }
     ssize_t Write(int fd, const void* data, std::size_t size) override {
         ++m_written;
@@ -180,8 +183,8 @@ TEST_P(InjectedFault, IsReportedAndLeavesTheOriginalAndNoTemporaryFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, InjectedFault,
-                         ::testing::Values(Step::Create, Step::FirstWrite, Step::LastWrite,
-                                           Step::Sync, Step::Close, Step::Rename));
+                         ::testing::Values(Step::Create, Step::Reserve, Step::FirstWrite,
+                                           Step::LastWrite, Step::Sync, Step::Close, Step::Rename));
 
 // Every row length up to a few of the widest vectors, random bytes: the vector conversions give
 // what the plain loops give, under every vector unit here, and 24 bits go there and back whole.
