@@ -73,15 +73,8 @@ const engine::PerChannel<std::string> kBlacks = {"12", "41", "77"}, kWhites = {"
 
 // The rule applied to every pixel and saved as the window saves: what Process and Save give.
 std::vector<std::uint8_t> WindowsBytes(const engine::PixelBuffer& original, const fs::path& dir) {
-    engine::PixelBuffer out = *engine::PixelBuffer::Allocate(original.Width(), original.Height());
-    const engine::Levels levels = engine::CalcFactors(kBlacks, kWhites).levels;
-    for (int y = 0; y < original.Height(); ++y) {
-        for (int x = 0; x < original.Width(); ++x) {
-            out.Row(y)[x] = engine::ColourToPixel(
-                engine::ApplyLevels(engine::PixelToColour(original.Row(y)[x]), levels));
-        }
-    }
-    document::WriteBmp(out, dir / ".expected.bmp");
+    document::WriteBmp(tests::Corrected(original, engine::CalcFactors(kBlacks, kWhites).levels),
+                       dir / ".expected.bmp");
     auto bytes = tests::ReadBytes(dir / ".expected.bmp");
     fs::remove(dir / ".expected.bmp");
     return bytes;

@@ -22,9 +22,11 @@ Result<engine::PixelBuffer> Decode(const std::vector<std::uint8_t>& bytes) {
 }
 
 // A 4 x 2 RLE8 picture: an absolute run and a run, end of line, a delta that skips a pixel, a
-// run, and an end of picture that leaves the last pixel unset.
+// run, and an end of line right after the last row (as encoders write it), then the end of the
+// picture, which leaves the last pixel unset.
 std::vector<std::uint8_t> Rle8File() {
-    const std::vector<std::uint8_t> data = {0, 3, 1, 2, 3, 0, 1, 1, 0, 0, 0, 2, 1, 0, 2, 3, 0, 1};
+    const std::vector<std::uint8_t> data = {0, 3, 1, 2, 3, 0, 1, 1, 0, 0,
+                                            0, 2, 1, 0, 2, 3, 0, 0, 0, 1};
     return BmpFile(4, 2, 8, 1, {0x000000, 0x0000FF, 0x00FF00, 0xFF0000}, data);
 }
 
@@ -45,7 +47,7 @@ TEST(BmpReader, RleSkippedPixelsAreBlackAndRunsLandWhereTheySay) {
 struct CutCase {
     const char* name;
     std::vector<std::uint8_t> bytes;
-    std::size_t trailingPadding;  // the last row's padding, which a file may leave out
+    std::size_t trailingPadding;  // what a file may leave out: last row's padding, end marker
 };
 
 class EveryTruncation : public ::testing::TestWithParam<CutCase> {};
@@ -74,7 +76,7 @@ std::vector<std::uint8_t> Rgb24File() {
 
 INSTANTIATE_TEST_SUITE_P(Files, EveryTruncation,
                          ::testing::Values(CutCase{"rgb24", Rgb24File(), 2},
-                                           CutCase{"rle8", Rle8File(), 0}),
+                                           CutCase{"rle8", Rle8File(), 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct SixteenBitCase {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "engine/pixel.h"
 #include "engine/pixel_buffer.h"
+#include "engine/pixel_rule.h"
 
 namespace tintwell::tests {
 
@@ -49,13 +51,19 @@ inline engine::PixelBuffer Pattern(int width, int height) {
 }
 
 inline bool SamePicture(const engine::PixelBuffer& a, const engine::PixelBuffer& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-    for (int y = 0; y < a.Height(); ++y) {
-        for (int x = 0; x < a.Width(); ++x) {
-            if (a.Row(y)[x] != b.Row(y)[x]) return false;
-        }
-    }
-    return true;
+    return a.Width() == b.Width() && a.Height() == b.Height() &&
+           std::equal(a.Data(), a.Data() + a.PixelCount(), b.Data());
+}
+
+// The levels rule applied to every pixel one by one, without the pass or its tables.
+inline engine::PixelBuffer Corrected(const engine::PixelBuffer& original,
+                                     const engine::Levels& levels) {
+    engine::PixelBuffer out = *engine::PixelBuffer::Allocate(original.Width(), original.Height());
+    std::transform(
+        original.Data(), original.Data() + original.PixelCount(), out.Data(), [&](std::uint32_t p) {
+            return engine::ColourToPixel(engine::ApplyLevels(engine::PixelToColour(p), levels));
+        });
+    return out;
 }
 
 }  // namespace tintwell::tests

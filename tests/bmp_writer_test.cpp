@@ -26,6 +26,12 @@ TEST_P(RoundTrip, ReadsBackPixelForPixelAsA24BitBottomUpBitmap) {
     const std::vector<std::uint8_t> bytes = tests::ReadBytes(dir / "out.bmp");
     const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
     EXPECT_EQ(bytes.size(), 54 + rowBytes * static_cast<std::size_t>(height));
+    const auto field = [&](int at) {
+        return std::size_t{bytes[at]} | std::size_t{bytes[at + 1]} << 8 |
+               std::size_t{bytes[at + 2]} << 16;
+    };
+    EXPECT_EQ(field(2), bytes.size());  // the file's size, which other readers trust
+    EXPECT_EQ(field(34), bytes.size() - 54);
     EXPECT_EQ(bytes[28], 24);    // bits per pixel
     EXPECT_EQ(bytes[14], 40);    // header size
     EXPECT_LT(bytes[25], 0x80);  // positive height: bottom-up

@@ -63,6 +63,8 @@ TEST_P(CorrectionPass, CorrectsRowsUpToTheCancelAndNoFurther) {
 
     const PassResult result = RunCorrectionPass(surface, kLevels, platform, cancelRequested);
 
+    for (const auto& [x, y] : {std::pair{-1, 0}, {0, -1}, {c.width, 0}, {0, c.height}})
+        EXPECT_EQ(surface.Point(x, y), -1) << "off the picture at " << x << "," << y;
     const bool cancels = c.cancelAfterRow >= 0;
     EXPECT_EQ(result, cancels ? PassResult::Cancelled : PassResult::Completed);
     EXPECT_FALSE(cancelRequested);

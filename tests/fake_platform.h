@@ -9,7 +9,7 @@
 
 namespace tintwell::tests {
 
-// Records every platform call in order, answers message boxes from a script, and runs a hook
+// Records the platform calls, answers message boxes from a script, and runs a hook
 // on each yield so a test can act "during" a pass.
 class FakePlatform : public platform::Platform {
 public:
@@ -22,32 +22,21 @@ public:
     platform::Answer MsgBox(const std::string& prompt, platform::MsgStyle style,
                             const std::string& title) override {
         messages.push_back({prompt, style, title});
-        calls.push_back("MsgBox");
         if (answers.empty()) return platform::Answer::Ok;
         const platform::Answer answer = answers.front();
         answers.pop_front();
         return answer;
     }
-    void Beep() override {
-        ++beeps;
-        calls.push_back("Beep");
-    }
+    void Beep() override { ++beeps; }
     void DoEvents() override {
         ++yields;
         if (onYield) onYield(yields);
     }
-    void SetMousePointer(platform::Pointer pointer) override {
-        this->pointer = pointer;
-        calls.push_back(pointer == platform::Pointer::Busy ? "Busy" : "Arrow");
-    }
-    void End() override {
-        ++ends;
-        calls.push_back("End");
-    }
+    void SetMousePointer(platform::Pointer pointer) override { this->pointer = pointer; }
+    void End() override { ++ends; }
 
     std::vector<Message> messages;
     std::deque<platform::Answer> answers;
-    std::vector<std::string> calls;
     std::function<void(int yieldNumber)> onYield;
     platform::Pointer pointer = platform::Pointer::Arrow;
     int beeps = 0;

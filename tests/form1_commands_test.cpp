@@ -20,17 +20,10 @@ namespace {
 constexpr int kWidth = 20;
 constexpr int kHeight = 10;
 
-// The default settings' rule applied to every pixel of the pattern, worked out without the pass.
+// The default settings' rule on every pixel, worked out without the pass.
 engine::PixelBuffer Corrected(const engine::PixelBuffer& original) {
-    const engine::FactorsResult f = engine::CalcFactors({"10", "45", "80"}, {"75", "180", "210"});
-    engine::PixelBuffer out = *engine::PixelBuffer::Allocate(original.Width(), original.Height());
-    for (int y = 0; y < original.Height(); ++y) {
-        for (int x = 0; x < original.Width(); ++x) {
-            out.Row(y)[x] = engine::ColourToPixel(
-                engine::ApplyLevels(engine::PixelToColour(original.Row(y)[x]), f.levels));
-        }
-    }
-    return out;
+    return tests::Corrected(original,
+                            engine::CalcFactors({"10", "45", "80"}, {"75", "180", "210"}).levels);
 }
 
 struct Loaded {
@@ -48,30 +41,29 @@ struct Loaded {
 class Form1CommandsTest : public QObject {
     Q_OBJECT
 private slots:
-    void statesThroughAWholeJob();
-    void passSaveReloadShowsTheSavedPicture();
-    void passThenReloadRestoresTheFile();
+    void wholeJob();
     void cancelDuringARow_data();
     void cancelDuringARow();
-    void exitQuestion_data();
-    void exitQuestion();
-    void nothingToDo();
+    void leaving_data();
+    void leaving();
     void unusableSettings_data();
     void unusableSettings();
-    void saveFailures_data();
-    void saveFailures();
-    void reloadFailureKeepsThePicture();
+    void failuresKeepTheCorrection_data();
+    void failuresKeepTheCorrection();
     void reloadAfterCancelFails();
-    void closeBox_data();
-    void closeBox();
     void closeDuringAPassEndsWithoutWriting();
     void histogramFollowsThePictureAndSuggests();
     void bigScans_data();
     void bigScans();
 };
 
-void Form1CommandsTest::statesThroughAWholeJob() {
+// A whole job: the command states at each step, the pass on the screen and on the disk, an
+// unsaved correction thrown away, the readout kept across Save and Reload, and a drop over an
+// unsaved correction.
+void Form1CommandsTest::wholeJob() {
     Loaded l;
+    const auto bytes = tests::ReadBytes(l.path);
+    const engine::PixelBuffer expected = Corrected(tests::Pattern(kWidth, kHeight));
     QCOMPARE(l.w.States(), QStringLiteral("1000111"));
     QString during;
     QColor dropBackDuring;
@@ -85,51 +77,36 @@ void Form1CommandsTest::statesThroughAWholeJob() {
     QCOMPARE(during, QStringLiteral("0100000"));
     QCOMPARE(dropBackDuring, QColor(192, 192, 192));
     QCOMPARE(l.w.platform.yields, kHeight);
-    QCOMPARE(l.w.States(), QStringLiteral("0011111"));  // processed
+    QCOMPARE(l.w.States(), QStringLiteral("0011111"));
     QCOMPARE(l.w.Find("Label3")->palette().color(QPalette::Window), QColor(128, 128, 128));
     QCOMPARE(l.w.platform.pointer, platform::Pointer::Arrow);
     QCOMPARE(l.w.platform.beeps, 1);
-    QVERIFY(l.w.form->PictureChanged());
+    QVERIFY(l.w.form->PictureChanged() && l.Shows(expected));
 
-    l.w.Click("btnSave");
-    QCOMPARE(l.w.States(), QStringLiteral("0011111"));  // saved
-    QVERIFY(!l.w.form->PictureChanged());
-
+    l.w.platform.onYield = nullptr;
     l.w.Click("btnReload");
-    QCOMPARE(l.w.States(), QStringLiteral("1000111"));  // after Reload
+    QVERIFY(l.Shows(tests::Pattern(kWidth, kHeight)) && !l.w.form->PictureChanged());
+    QCOMPARE(tests::ReadBytes(l.path), bytes);
+    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
+
+    l.w.Click("btnProcess");
+    QTest::mouseClick(l.w.Picture(), Qt::LeftButton, {}, QPoint(1, 1));
+    const QString readout = l.w.Title();
+    l.w.Click("btnSave");
+    QCOMPARE(l.w.States(), QStringLiteral("0011111"));
     QVERIFY(!l.w.form->PictureChanged());
+    auto onDisk = document::ReadBmp(l.path);
+    QVERIFY(onDisk.Ok() && tests::SamePicture(onDisk.Value(), expected));
+    l.w.Click("btnReload");
+    QVERIFY(l.Shows(expected));
+    QCOMPARE(l.w.Title(), readout);
+    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
 
     l.w.Click("btnProcess");  // a drop replaces an unsaved correction without asking
     l.w.DropFile(tests::WritePicture(l.dir, "other.bmp", 3, 3));
     QCOMPARE(l.w.States(), QStringLiteral("1000111"));
     QVERIFY(!l.w.form->PictureChanged());
     QVERIFY(l.w.platform.messages.empty());
-}
-
-void Form1CommandsTest::passSaveReloadShowsTheSavedPicture() {
-    Loaded l;
-    const engine::PixelBuffer expected = Corrected(tests::Pattern(kWidth, kHeight));
-    l.w.Click("btnProcess");
-    QVERIFY(l.Shows(expected));
-    QTest::mouseClick(l.w.Picture(), Qt::LeftButton, {}, QPoint(1, 1));
-    const QString readout = l.w.Title();
-    l.w.Click("btnSave");
-    auto onDisk = document::ReadBmp(l.path);
-    QVERIFY(onDisk.Ok());
-    QVERIFY(tests::SamePicture(onDisk.Value(), expected));
-    l.w.Click("btnReload");
-    QVERIFY(l.Shows(expected));
-    QCOMPARE(l.w.Title(), readout);  // the readout stays across Save and Reload
-}
-
-void Form1CommandsTest::passThenReloadRestoresTheFile() {
-    Loaded l;
-    const auto bytes = tests::ReadBytes(l.path);
-    l.w.Click("btnProcess");
-    l.w.Click("btnReload");
-    QVERIFY(l.Shows(tests::Pattern(kWidth, kHeight)));
-    QCOMPARE(tests::ReadBytes(l.path), bytes);
-    QVERIFY(!l.w.Button("btnSave")->isEnabled());
 }
 
 void Form1CommandsTest::cancelDuringARow_data() {
@@ -152,79 +129,101 @@ void Form1CommandsTest::cancelDuringARow() {
     QCOMPARE(l.w.platform.beeps, 0);
     QVERIFY(!l.w.form->PictureChanged());
     QCOMPARE(l.w.platform.pointer, platform::Pointer::Arrow);
-    l.w.Click("btnExit");  // nothing unsaved: no question
-    QVERIFY(l.w.platform.messages.empty());
-    QCOMPARE(l.w.platform.ends, 1);
 }
 
-void Form1CommandsTest::exitQuestion_data() {
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("yes") << true;
-    QTest::newRow("no") << false;
+// EXIT and the close box alike: a question only when a correction is unsaved.
+void Form1CommandsTest::leaving_data() {
+    QTest::addColumn<bool>("closeBox");
+    QTest::addColumn<bool>("processed");
+    QTest::addColumn<int>("answer");  // 0: no question expected
+    for (const bool box : {false, true}) {
+        const char* how = box ? "close box" : "EXIT";
+        QTest::addRow("%s, nothing unsaved", how) << box << false << 0;
+        QTest::addRow("%s, unsaved, No", how) << box << true << int(platform::Answer::No);
+        QTest::addRow("%s, unsaved, Yes", how) << box << true << int(platform::Answer::Yes);
+    }
 }
 
-void Form1CommandsTest::exitQuestion() {
-    QFETCH(bool, yes);
+void Form1CommandsTest::leaving() {
+    QFETCH(bool, closeBox);
+    QFETCH(bool, processed);
+    QFETCH(int, answer);
     Loaded l;
-    l.w.Click("btnProcess");
-    l.w.platform.answers.push_back(yes ? platform::Answer::Yes : platform::Answer::No);
-    l.w.Click("btnExit");
-    QCOMPARE(l.w.LastMessage(), QStringLiteral("Really exit without saving?"));
-    QCOMPARE(l.w.platform.messages.back().style, platform::MsgStyle::YesNoWarning);
-    QCOMPARE(l.w.platform.ends, yes ? 1 : 0);
-    QCOMPARE(l.w.States(), QStringLiteral("0011111"));
-    QVERIFY(l.w.form->PictureChanged());
+    if (processed) l.w.Click("btnProcess");
+    if (answer != 0) l.w.platform.answers.push_back(static_cast<platform::Answer>(answer));
+    bool left = false;
+    if (closeBox) {
+        left = l.w.form->close();
+    } else {
+        l.w.Click("btnExit");
+        left = l.w.platform.ends == 1;
+    }
+    QCOMPARE(left, answer != int(platform::Answer::No));
+    QCOMPARE(l.w.platform.messages.size(), std::size_t{answer != 0 ? 1u : 0u});
+    if (answer != 0) {
+        QCOMPARE(l.w.LastMessage(), QStringLiteral("Really exit without saving?"));
+        QCOMPARE(l.w.platform.messages.back().style, platform::MsgStyle::YesNoWarning);
+    }
+    if (!left) QVERIFY(l.w.States() == QStringLiteral("0011111") && l.w.form->PictureChanged());
 }
 
-void Form1CommandsTest::nothingToDo() {
-    Loaded l;
-    l.w.SetLevels({"0.9", "0.9", "0.9", "255", "255", "255"});
-    l.w.Click("btnProcess");
-    QCOMPARE(l.w.LastMessage(),
-             QStringLiteral("Black and white point settings give me nothing to do"));
-    QCOMPARE(l.w.platform.messages.back().style, platform::MsgStyle::Information);
-    QCOMPARE(l.w.Field("txtBlackR")->text(), QStringLiteral("0"));
-    QCOMPARE(l.w.Field("txtBlackB")->text(), QStringLiteral("0"));
-    QCOMPARE(l.w.platform.yields, 0);
-    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
-}
-
+// Settings that leave nothing to do or that the pass cannot use: a message titled "Tintwell",
+// no pass, nothing changed; the channels settled before the fault show their black texts.
 void Form1CommandsTest::unusableSettings_data() {
     QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<QString>("mentions");
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<QString>("redBlack");  // the red black field afterwards
+    QTest::newRow("nothing to do") << QStringList{"0.9", "0.9", "0.9", "255", "255", "255"}
+                                   << "Black and white point settings give me nothing to do"
+                                   << "0";
     QTest::newRow("black out of range")
-        << QStringList{"7.5", "1e5", "80", "75", "180", "210"} << "green black point";
+        << QStringList{"7.5", "1e5", "80", "75", "180", "210"} << "green black point"
+        << "7";
     QTest::newRow("white reads as 0")
-        << QStringList{"10", "45", "80", "0", "180", "210"} << "red white point";
+        << QStringList{"10", "45", "80", "0", "180", "210"} << "red white point"
+        << "10";
     QTest::newRow("white empty") << QStringList{"10", "45", "80", "75", "180", ""}
-                                 << "blue white point";
+                                 << "blue white point"
+                                 << "10";
 }
 
 void Form1CommandsTest::unusableSettings() {
     QFETCH(QStringList, texts);
-    QFETCH(QString, mentions);
+    QFETCH(QString, says);
+    QFETCH(QString, redBlack);
     Loaded l;
-    const std::array<const char*, 6> names = {"txtBlackR", "txtBlackG", "txtBlackB",
-                                              "txtWhiteR", "txtWhiteG", "txtWhiteB"};
-    for (int i = 0; i < 6; ++i) l.w.Field(names[i])->setText(texts[i]);
+    l.w.SetLevels(texts);
     l.w.Click("btnProcess");
-    QVERIFY2(l.w.LastMessage().contains(mentions), qPrintable(l.w.LastMessage()));
+    QVERIFY2(l.w.LastMessage().contains(says), qPrintable(l.w.LastMessage()));
     QCOMPARE(QString::fromStdString(l.w.platform.messages.back().title),
              QStringLiteral("Tintwell"));
+    QCOMPARE(l.w.Field("txtBlackR")->text(), redBlack);
     QCOMPARE(l.w.platform.yields, 0);
     QVERIFY(l.Shows(tests::Pattern(kWidth, kHeight)));
     QCOMPARE(l.w.States(), QStringLiteral("1000111"));
     QVERIFY(!l.w.form->PictureChanged());
 }
 
-void Form1CommandsTest::saveFailures_data() {
+// A Save or Reload that fails keeps the correction on screen and unsaved, and the file as it was.
+void Form1CommandsTest::failuresKeepTheCorrection_data() {
     QTest::addColumn<QString>("how");
-    QTest::newRow("read-only file") << "read-only";
-    QTest::newRow("folder gone") << "folder gone";
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("read-only file") << "read-only"
+                                    << "btnSave"
+                                    << "Can't save ";
+    QTest::newRow("folder gone") << "folder gone"
+                                 << "btnSave"
+                                 << "Can't save ";
+    QTest::newRow("file gone") << "file gone"
+                               << "btnReload"
+                               << "Can't reload ";
 }
 
-void Form1CommandsTest::saveFailures() {
+void Form1CommandsTest::failuresKeepTheCorrection() {
     QFETCH(QString, how);
+    QFETCH(QString, command);
+    QFETCH(QString, says);
     tests::TempDir dir;
     fs::create_directory(dir / "scans");
     const fs::path path = tests::WritePicture(dir, "scans/scan.bmp", kWidth, kHeight);
@@ -234,11 +233,11 @@ void Form1CommandsTest::saveFailures() {
     w.Click("btnProcess");
     if (how == "read-only") fs::permissions(path, fs::perms::owner_read);
     if (how == "folder gone") fs::remove_all(dir / "scans");
+    if (how == "file gone") fs::remove(path);
 
-    w.Click("btnSave");
+    w.Click(command.toLatin1().constData());
 
-    QVERIFY2(w.LastMessage().startsWith(QStringLiteral("Can't save ")),
-             qPrintable(w.LastMessage()));
+    QVERIFY2(w.LastMessage().startsWith(says), qPrintable(w.LastMessage()));
     if (how == "read-only") QCOMPARE(tests::ReadBytes(path), bytes);
     if (how == "folder gone") QVERIFY(!fs::exists(dir / "scans"));
     QCOMPARE(w.States(), QStringLiteral("0011111"));
@@ -247,18 +246,6 @@ void Form1CommandsTest::saveFailures() {
     w.platform.answers.push_back(platform::Answer::No);
     w.Click("btnExit");
     QCOMPARE(w.LastMessage(), QStringLiteral("Really exit without saving?"));
-}
-
-void Form1CommandsTest::reloadFailureKeepsThePicture() {
-    Loaded l;
-    l.w.Click("btnProcess");
-    fs::remove(l.path);
-    l.w.Click("btnReload");
-    QVERIFY2(l.w.LastMessage().startsWith(QStringLiteral("Can't reload ")),
-             qPrintable(l.w.LastMessage()));
-    QVERIFY(l.Shows(Corrected(tests::Pattern(kWidth, kHeight))));
-    QVERIFY(l.w.form->PictureChanged());
-    QCOMPARE(l.w.States(), QStringLiteral("0011111"));
 }
 
 void Form1CommandsTest::reloadAfterCancelFails() {
@@ -279,28 +266,6 @@ void Form1CommandsTest::reloadAfterCancelFails() {
     l.w.Click("btnReload");
     QVERIFY(l.Shows(tests::Pattern(kWidth, kHeight)));
     QCOMPARE(l.w.States(), QStringLiteral("1000111"));
-}
-
-void Form1CommandsTest::closeBox_data() {
-    QTest::addColumn<bool>("processed");
-    QTest::addColumn<int>("answer");  // 0: none expected
-    QTest::addColumn<bool>("closes");
-    QTest::newRow("nothing unsaved") << false << 0 << true;
-    QTest::newRow("unsaved, No") << true << int(platform::Answer::No) << false;
-    QTest::newRow("unsaved, Yes") << true << int(platform::Answer::Yes) << true;
-}
-
-void Form1CommandsTest::closeBox() {
-    QFETCH(bool, processed);
-    QFETCH(int, answer);
-    QFETCH(bool, closes);
-    Loaded l;
-    if (processed) l.w.Click("btnProcess");
-    if (answer != 0) l.w.platform.answers.push_back(static_cast<platform::Answer>(answer));
-    const bool closed = l.w.form->close();
-    QCOMPARE(closed, closes);
-    QCOMPARE(l.w.platform.messages.size(), std::size_t{answer != 0 ? 1u : 0u});
-    if (answer != 0) QCOMPARE(l.w.LastMessage(), QStringLiteral("Really exit without saving?"));
 }
 
 void Form1CommandsTest::closeDuringAPassEndsWithoutWriting() {

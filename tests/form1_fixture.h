@@ -59,11 +59,10 @@ struct Window {
         DropFiles({QString::fromStdString(path.string())});
     }
     void Click(const char* button) const { QTest::mouseClick(Button(button), Qt::LeftButton); }
-    void SetLevels(const std::array<const char*, 6>& texts) const {
+    void SetLevels(const QStringList& texts) const {
         const std::array<const char*, 6> names = {"txtBlackR", "txtBlackG", "txtBlackB",
                                                   "txtWhiteR", "txtWhiteG", "txtWhiteB"};
-        for (std::size_t i = 0; i < names.size(); ++i)
-            Field(names[i])->setText(QString::fromLatin1(texts[i]));
+        for (std::size_t i = 0; i < names.size(); ++i) Field(names[i])->setText(texts[i]);
     }
     QString LastMessage() const {
         return platform.messages.empty() ? QString()

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/pixel.h"
-#include "engine/pixel_rule.h"
+#include "bmp_test_files.h"
 
 namespace tintwell::engine {
 namespace {
@@ -68,11 +67,7 @@ TEST(Histograms, AfterThePassAreThePassedPicturesAndClippingCountsItsEnds) {
     levels.black = {10, 45, 0};  // a negative factor always comes with black point 0
     levels.factor = {255.0f / 65, 255.0f / 135, -51.0f};
     const Histograms before = CountHistograms(p, 5);
-    for (int y = 0; y < p.Height(); ++y) {
-        for (int x = 0; x < p.Width(); ++x) {
-            p.Row(y)[x] = ColourToPixel(ApplyLevels(PixelToColour(p.Row(y)[x]), levels));
-        }
-    }
+    p = tests::Corrected(p, levels);
     const Histograms after = CountHistograms(p, 5);
     EXPECT_EQ(Levelled(before, levels).counts, after.counts);
     const Clipping clip = ClippedShares(before, levels);

@@ -21,6 +21,7 @@
       W x H pixels when given)
 """
 import math
+import re
 import struct
 import sys
 
@@ -46,25 +47,12 @@ def read_bmp24(path):
     return rows
 
 
-def read_ppm(path):
+def read_ppm(path):  # as ImageMagick's import writes it: no comments in the header
     data = open(path, "rb").read()
-    fields, pos = [], 0
-    while len(fields) < 4:  # magic, width, height, maximum, with comments between
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos)
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    if fields[0] != b"P6" or fields[3] != b"255":
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)  # one blank after the maximum
+    if not header:
         raise SystemExit(f"{path}: not an 8-bit binary PPM")
-    width, height = int(fields[1]), int(fields[2])
-    pixels = data[pos + 1:]
-    return width, height, pixels
+    return int(header[1]), int(header[2]), data[header.end():]
 
 
 def write_bmp24(path, width, height, pixel):
