@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 #include <hwy/targets.h>
 #include <random>
@@ -65,64 +64,8 @@ TEST(BmpWriter, ReplacesTheFileALinkPointsToAndKeepsPermissions) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
 }
 
-// Each case prepares a place where saving must fail, and says which file must survive it.
-struct FailureCase {
-    const char* name;
-    bool needsRoot;
-    fs::path (*prepare)(const tests::TempDir& dir);  // returns the path to save to
-};
-
 const std::vector<std::uint8_t> kOriginal = {'B', 'M', 9,   9,   9,   9,   'o',
                                              'r', 'i', 'g', 'i', 'n', 'a', 'l'};
-
-fs::path ReadOnly(const tests::TempDir& dir) {
-    tests::WriteBytes(dir / "a.bmp", kOriginal);
-    fs::permissions(dir / "a.bmp", fs::perms::owner_read | fs::perms::group_read);
-    return dir / "a.bmp";
-}
-
-fs::path FolderGone(const tests::TempDir& dir) {
-    fs::create_directory(dir / "gone");
-    tests::WriteBytes(dir / "a.bmp", kOriginal);  // beside the folder: must not be touched
-    fs::remove_all(dir / "gone");
-    return dir / "gone" / "a.bmp";
-}
-
-// A 64 KB file system holding the original: the new, larger picture cannot fit beside it.
-fs::path DiskFull(const tests::TempDir& dir) {
-    fs::create_directory(dir / "small");
-    if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=64k") != 0) return {};
-    tests::WriteBytes(dir / "small" / "a.bmp", kOriginal);
-    return dir / "small" / "a.bmp";
-}
-
-class SaveFailure : public ::testing::TestWithParam<FailureCase> {};
-
-TEST_P(SaveFailure, IsReportedAndLeavesTheOriginalByteForByte) {
-    const FailureCase& c = GetParam();
-    if (c.needsRoot && !tests::IsRoot()) GTEST_SKIP() << "mounting a small file system needs root";
-    tests::TempDir dir;
-    const fs::path target = c.prepare(dir);
-    if (target.empty()) GTEST_SKIP() << "cannot mount a small file system here";
-
-    const Status saved = WriteBmp(tests::Pattern(300, 300), target);
-
-    EXPECT_FALSE(saved.Ok());
-    if (!saved.Ok()) {
-        EXPECT_FALSE(saved.Failure().reason.empty());
-    }
-    const fs::path original = fs::exists(target) ? target : dir / "a.bmp";
-    EXPECT_EQ(tests::ReadBytes(original), kOriginal);
-    EXPECT_EQ(
-        std::distance(fs::directory_iterator(original.parent_path()), fs::directory_iterator()), 1);
-    if (c.needsRoot) ::umount((dir / "small").c_str());
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, SaveFailure,
-                         ::testing::Values(FailureCase{"read_only", false, ReadOnly},
-                                           FailureCase{"folder_gone", false, FolderGone},
-                                           FailureCase{"disk_full", true, DiskFull}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // The real file system, with one step of the save made to fail the way a full disk, a flaky
 // network share or a yanked drive makes it fail.
