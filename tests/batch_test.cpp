@@ -47,6 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "excludes"},
         OptionCase{{"--suggest", "--black", "1,2,3", "a.bmp"}, 2, "writes nothing"},
         OptionCase{{"--suggest", "--clip", "101", "a.bmp"}, 2, "--clip"},
+        OptionCase{{"--suggest", "--clip", "100", "--margin", "50", "a.bmp"}, -1, ""},
         OptionCase{{"--clip", "1", "--black", "1,2,3", "--white", "9,9,9", "--in-place", "a"},
                    2,
                    "go with --suggest"},

@@ -124,22 +124,38 @@ TEST_P(Refuses, WithAReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Refuses,
-    ::testing::Values(
-        RefusalCase{"empty", {}},
-        RefusalCase{"not_a_bitmap",
-                    {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        RefusalCase{"huge_claim_small_file", BmpFile(100000, 100000, 24, 0, {}, {1, 2, 3})},
-        RefusalCase{"big_claim_small_file", BmpFile(20000, 20000, 24, 0, {}, {1, 2, 3})},
-        RefusalCase{"index_past_palette", BmpFile(1, 1, 8, 0, {0x123456}, {1, 0, 0, 0})},
-        RefusalCase{"rle_run_past_row", BmpFile(2, 1, 8, 1, {0, 0}, {3, 0, 0, 1})},
-        RefusalCase{"rle_delta_past_picture", BmpFile(2, 1, 8, 1, {0, 0}, {0, 2, 0, 2, 0, 1})},
-        RefusalCase{"rle_top_down", BmpFile(2, -1, 8, 1, {0, 0}, {2, 0, 0, 1})},
-        RefusalCase{"rle_no_end", BmpFile(2, 2, 8, 1, {0, 0}, {2, 0, 0, 0})},
-        RefusalCase{"negative_data_offset", Patched(Rgb24File(), 10, 20)},
-        RefusalCase{"offset_past_end", Patched(Rgb24File(), 10, 5000)},
-        RefusalCase{"zero_height", BmpFile(2, 0, 24, 0, {}, {})},
-        RefusalCase{"bit_fields_shared",
-                    Patched(BmpFile(1, 1, 16, 3, {0x00FF, 0x0F00, 0x0F00}, {0, 0, 0, 0}), 46, 0)}),
+    ::testing::
+        Values(RefusalCase{"empty", {}},
+               RefusalCase{"not_a_bitmap",
+                           {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+               RefusalCase{"huge_claim_small_file", BmpFile(100000, 100000, 24, 0, {}, {1, 2, 3})},
+               RefusalCase{"big_claim_small_file", BmpFile(20000, 20000, 24, 0, {}, {1, 2, 3})},
+               RefusalCase{"index_past_palette", BmpFile(1, 1, 8, 0, {0x123456}, {1, 0, 0, 0})},
+               RefusalCase{"rle_run_past_row", BmpFile(2, 1, 8, 1, {0, 0}, {3, 0, 0, 1})},
+               RefusalCase{"rle_delta_past_picture",
+                           BmpFile(2, 1, 8, 1, {0, 0}, {0, 2, 0, 2, 0, 1})},
+               RefusalCase{"rle_top_down", BmpFile(2, -1, 8, 1, {0, 0}, {2, 0, 0, 1})},
+               RefusalCase{"rle_no_end", BmpFile(2, 2, 8, 1, {0, 0}, {2, 0, 0, 0})},
+               RefusalCase{"negative_data_offset", Patched(Rgb24File(), 10, 20)},
+               RefusalCase{"offset_past_end", Patched(Rgb24File(), 10, 5000)},
+               RefusalCase{"zero_height", BmpFile(2, 0, 24, 0, {}, {})},
+               RefusalCase{
+                   "zero_planes",
+                   [] {
+                       auto b = Rgb24File();
+                       b[26] = 0;
+                       return b;
+                   }()},
+               RefusalCase{"one_byte_short_of_its_size", Patched(Rgb24File(), 2, 54 + 24 + 1)},
+               RefusalCase{
+                   "bit_fields_with_a_gap",
+                   Patched(BmpFile(1, 1, 16, 3, {0x0505, 0x00F0, 0xF000}, {0, 0, 0, 0}), 46, 0)},
+               // three colours claimed, two before the pixels: index 2 is past the palette
+               RefusalCase{"palette_into_the_pixels",
+                           Patched(BmpFile(1, 1, 8, 0, {0x10, 0x20}, {2, 0, 0, 0}), 46, 3)},
+               RefusalCase{
+                   "bit_fields_shared",
+                   Patched(BmpFile(1, 1, 16, 3, {0x00FF, 0x0F00, 0x0F00}, {0, 0, 0, 0}), 46, 0)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BmpReader, RefusesWhatIsNotAFile) {

@@ -64,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Histograms, AfterThePassAreThePassedPicturesAndClippingCountsItsEnds) {
     PixelBuffer p = Picture(613, 411);
     Levels levels;
-    levels.black = {10, 45, 0};  // a negative factor always comes with black point 0
-    levels.factor = {255.0f / 65, 255.0f / 135, -51.0f};
+    levels.black = {0, 45, 0};  // a negative factor always comes with black point 0
+    levels.factor = {255.0f / 254, 255.0f / 135, -51.0f};  // red 253 becomes 254, not white
     const Histograms before = CountHistograms(p, 5);
     p = tests::Corrected(p, levels);
     const Histograms after = CountHistograms(p, 5);

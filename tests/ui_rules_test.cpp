@@ -87,7 +87,7 @@ struct BindingCase {
     const char* name;
     QMargins frameAtLoad, frameAtFit;
     QRect available;
-    QSize box;
+    QSizeF box;
     QSize client;  // after the fit
     QPoint framePos;
     bool clamped;
@@ -126,6 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
         BindingCase{"wide_no_frame", {}, {}, kScreen, {900, 600}, {902, 647}, {300, 200}, false},
         // just narrower than the screen, but not with the frame: moved to the left edge
         BindingCase{"edge", {}, kOpenbox, kScreen, {1270, 100}, {1272, 147}, {0, 200}, false},
+        // at scale 2 an odd-sized picture's box ends part-way through a pixel
+        BindingCase{"half_pixel", {}, kOpenbox, kScreen, {80, 60.5}, {617, 108}, {300, 200}, false},
         BindingCase{"larger_than_screen",
                     {},
                     kOpenbox,

@@ -6,13 +6,20 @@
 namespace tintwell::ui {
 namespace {
 
+// A quarter of each 16-bit field's sum, rounded half to even: rounding half up at every level
+// of the pyramid would add up to a visible brightening of the smallest views.
+inline std::uint32_t Quarter(std::uint32_t sums) {
+    constexpr std::uint32_t kFields = 0x00FF00FF, kOnes = 0x00010001;
+    return ((sums + kOnes + ((sums >> 2) & kOnes)) >> 2) & kFields;
+}
+
 // The average of four pixels, each channel rounded, two channels at a time in 16-bit fields.
 inline std::uint32_t Average(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-    constexpr std::uint32_t kFields = 0x00FF00FF, kHalf = 0x00020002;
+    constexpr std::uint32_t kFields = 0x00FF00FF;
     const std::uint32_t even = (a & kFields) + (b & kFields) + (c & kFields) + (d & kFields);
     const std::uint32_t odd =
         ((a >> 8) & kFields) + ((b >> 8) & kFields) + ((c >> 8) & kFields) + ((d >> 8) & kFields);
-    return (((even + kHalf) >> 2) & kFields) | ((((odd + kHalf) >> 2) & kFields) << 8);
+    return Quarter(even) | (Quarter(odd) << 8);
 }
 
 // One row of a level from the two rows of the level below it.
