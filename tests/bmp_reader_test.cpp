@@ -3,7 +3,6 @@
 #include "bmp_test_files.h"
 #include "document/bmp_reader.h"
 #include "document/intake.h"
-#include "temp_dir.h"
 
 namespace tintwell::document {
 namespace {
@@ -157,18 +156,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "bit_fields_shared",
                    Patched(BmpFile(1, 1, 16, 3, {0x00FF, 0x0F00, 0x0F00}, {0, 0, 0, 0}), 46, 0)}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(BmpReader, RefusesWhatIsNotAFile) {
-    tests::TempDir dir;
-    std::filesystem::create_directory(dir / "folder.bmp");
-    EXPECT_FALSE(ReadBmp(dir / "folder.bmp").Ok());
-    EXPECT_FALSE(ReadBmp(dir / "missing.bmp").Ok());
-    if (!tests::IsRoot()) {
-        tests::WriteBytes(dir / "locked.bmp", Rgb24File());
-        std::filesystem::permissions(dir / "locked.bmp", std::filesystem::perms::none);
-        EXPECT_FALSE(ReadBmp(dir / "locked.bmp").Ok());
-    }
-}
 
 struct NameCase {
     const char* path;

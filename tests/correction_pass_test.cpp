@@ -86,21 +86,6 @@ INSTANTIATE_TEST_SUITE_P(
                                          CancelCase{1, 1, 0}),
                        ::testing::Bool()));
 
-TEST(CorrectionPassSize, WiderThanSixteenBitCountersIsCoveredCompletely) {
-    constexpr int kWide = 40'000;
-    const PixelBuffer original = MakePicture(kWide, 2);
-    PixelBuffer picture = MakePicture(kWide, 2);
-    BufferSurface surface(picture);
-    tests::FakePlatform platform;
-    bool cancelRequested = false;
-    EXPECT_EQ(RunCorrectionPass(surface, kLevels, platform, cancelRequested),
-              PassResult::Completed);
-    EXPECT_EQ(platform.yields, 2);
-    for (int x : {0, 32'767, 32'768, kWide - 1}) {
-        EXPECT_EQ(picture.Row(1)[x], Expected(original.Row(1)[x])) << x;
-    }
-}
-
 TEST(CorrectionPassSize, StaleRequestBeforeThePassStopsItAfterTheFirstRow) {
     PixelBuffer picture = MakePicture(3, 3);
     BufferSurface surface(picture);
