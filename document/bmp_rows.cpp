@@ -1,11 +1,11 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "document/bmp_decode.h"
 #include "document/row_codec.h"
+#include "engine/bands.h"
 #include "engine/pixel.h"
 
 namespace tintwell::document::detail {
@@ -127,10 +127,6 @@ Status DecodeBand(const ByteSource& source, const BmpHeader& h, const RowDecoder
     return Done{};
 }
 
-int Split(int rows, int band, int bands) {
-    return static_cast<int>(std::int64_t{rows} * band / bands);
-}
-
 }  // namespace
 
 // Big pictures are read in bands, one per core: reading, converting and the first touch of the
@@ -138,20 +134,11 @@ int Split(int rows, int band, int bands) {
 Status DecodeRows(ByteSource& source, const BmpHeader& h, engine::PixelBuffer& picture) {
     const RowDecoder decode(h);
     const std::uint64_t pixels = static_cast<std::uint64_t>(h.width) * h.height;
-    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    const int bands =
-        pixels < (1u << 20) ? 1 : static_cast<int>(std::min<unsigned>(cores, h.height));
+    const int bands = engine::BandCount(pixels, std::uint64_t{1} << 20, h.height, 4);
     std::vector<std::optional<Status>> done(bands);
-    {
-        std::vector<std::jthread> threads;
-        for (int b = 1; b < bands; ++b) {
-            threads.emplace_back([&, b] {
-                done[b] = DecodeBand(source, h, decode, picture, Split(h.height, b, bands),
-                                     Split(h.height, b + 1, bands));
-            });
-        }
-        done[0] = DecodeBand(source, h, decode, picture, 0, Split(h.height, 1, bands));
-    }
+    engine::InBands(0, h.height, bands, [&](int band, int top, int bottom) {
+        done[band] = DecodeBand(source, h, decode, picture, top, bottom);
+    });
     // The first failure in the file's order, as a reader going front to back would meet it.
     for (const auto& status : done) {
         if (!*status) return *status;

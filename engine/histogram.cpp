@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
+#include "engine/bands.h"
 #include "engine/pixel.h"
 #include "engine/pixel_rule.h"
 
@@ -96,21 +95,11 @@ Histograms CountHistograms(const PixelBuffer& picture, double marginPercent) {
         static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
     // Counting is bound by the counters' stores, not by memory: big pictures are shared out
     // among the cores, a band of rows each.
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const int parts = pixels < kPixelsPerThread ? 1 : static_cast<int>(std::min(cores, 8u));
+    const int parts = BandCount(pixels, kPixelsPerThread, r.bottom - r.top, 8);
     std::vector<Histograms> partial(static_cast<std::size_t>(parts));
-    std::vector<std::thread> threads;
-    const int rows = r.bottom - r.top;
-    for (int i = 0; i < parts; ++i) {
-        const int top = r.top + rows * i / parts, bottom = r.top + rows * (i + 1) / parts;
-        if (i + 1 == parts) {
-            CountRows(picture, r, top, bottom, partial[i]);
-        } else {
-            threads.emplace_back(CountRows, std::cref(picture), std::cref(r), top, bottom,
-                                 std::ref(partial[i]));
-        }
-    }
-    for (std::thread& t : threads) t.join();
+    InBands(r.top, r.bottom, parts, [&](int band, int top, int bottom) {
+        CountRows(picture, r, top, bottom, partial[band]);
+    });
     for (const Histograms& part : partial) h += part;
     h.pixels = pixels;
     return h;

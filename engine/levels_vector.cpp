@@ -26,10 +26,10 @@ bool HasVectorUnit() {
 // The stretch on 16-bit lanes, each holding one byte of a pixel. A tie in fixed point (a low
 // half of exactly 0x8000) is only possible when some fraction is a multiple of 256.
 template <bool kTies, class D, class V = hn::Vec<D>>
-V Stretch(D d, V value, const V (&c)[3]) {
-    const V diff = hn::SaturatedSub(value, c[0]);
-    const V low = hn::Mul(diff, c[2]);
-    V out = hn::Add(hn::Mul(diff, c[1]), hn::MulHigh(diff, c[2]));
+V Stretch(D d, V value, V black, V whole, V fraction) {
+    const V diff = hn::SaturatedSub(value, black);
+    const V low = hn::Mul(diff, fraction);
+    V out = hn::Add(hn::Mul(diff, whole), hn::MulHigh(diff, fraction));
     out = hn::Add(out, hn::ShiftRight<15>(low));  // rounds half up ...
     if constexpr (kTies) {
         const auto tie = hn::Eq(low, hn::Set(d, 0x8000));
@@ -38,30 +38,39 @@ V Stretch(D d, V value, const V (&c)[3]) {
     return hn::Min(out, hn::Set(d, 255));
 }
 
+// One of black, whole or fraction for every lane: lane i holds the low (`high` false) or high
+// byte of 16-bit half i % 2 of a pixel.
+template <class D>
+hn::Vec<D> LanePattern(D d, const FixedLevels& levels, bool high,
+                       std::uint16_t FixedChannel::*part) {
+    HWY_ALIGN std::uint16_t lanes[HWY_MAX_BYTES / 2];
+    for (std::size_t i = 0; i < hn::Lanes(d); ++i) {
+        const FixedChannel c =
+            high ? (i % 2 == 0 ? levels[1] : FixedChannel{}) : levels[i % 2 == 0 ? 0 : 2];
+        lanes[i] = c.*part;
+    }
+    return hn::Load(d, lanes);
+}
+
 // A pixel's 16-bit halves are (blue, green) and (red, alpha): the low bytes of the lanes give
 // blue and red by turns, the high bytes green and alpha, so no lane ever crosses another.
 template <bool kTies>
 void StretchRow(const FixedLevels& levels, std::uint32_t* row, std::size_t count) {
     const hn::ScalableTag<std::uint16_t> d;
-    HWY_ALIGN std::uint16_t pattern[2][3][HWY_MAX_BYTES / 2];
-    for (std::size_t i = 0; i < hn::Lanes(d); ++i) {
-        const FixedChannel low = levels[i % 2 == 0 ? 0 : 2];
-        const FixedChannel high = i % 2 == 0 ? levels[1] : FixedChannel{};
-        pattern[0][0][i] = low.black, pattern[0][1][i] = low.whole, pattern[0][2][i] = low.fraction;
-        pattern[1][0][i] = high.black, pattern[1][1][i] = high.whole;
-        pattern[1][2][i] = high.fraction;
-    }
     using V = hn::Vec<decltype(d)>;
-    const V lowC[3] = {hn::Load(d, pattern[0][0]), hn::Load(d, pattern[0][1]),
-                       hn::Load(d, pattern[0][2])};
-    const V highC[3] = {hn::Load(d, pattern[1][0]), hn::Load(d, pattern[1][1]),
-                        hn::Load(d, pattern[1][2])};
+    const V lowBlack = LanePattern(d, levels, false, &FixedChannel::black);
+    const V lowWhole = LanePattern(d, levels, false, &FixedChannel::whole);
+    const V lowFraction = LanePattern(d, levels, false, &FixedChannel::fraction);
+    const V highBlack = LanePattern(d, levels, true, &FixedChannel::black);
+    const V highWhole = LanePattern(d, levels, true, &FixedChannel::whole);
+    const V highFraction = LanePattern(d, levels, true, &FixedChannel::fraction);
     const hn::RebindToUnsigned<hn::Repartition<std::uint32_t, decltype(d)>> d32;
     const V opaque = hn::BitCast(d, hn::Set(d32, 0xFF000000u));
     auto stretch = [&](std::uint16_t* p) {
         const V v = hn::LoadU(d, p);
-        const V lo = Stretch<kTies>(d, hn::And(v, hn::Set(d, 0xFF)), lowC);
-        const V hi = Stretch<kTies>(d, hn::ShiftRight<8>(v), highC);
+        const V lo =
+            Stretch<kTies>(d, hn::And(v, hn::Set(d, 0xFF)), lowBlack, lowWhole, lowFraction);
+        const V hi = Stretch<kTies>(d, hn::ShiftRight<8>(v), highBlack, highWhole, highFraction);
         hn::StoreU(hn::Or(hn::Or(lo, hn::ShiftLeft<8>(hi)), opaque), d, p);
     };
     const std::size_t perVector = hn::Lanes(d) / 2;

@@ -2,11 +2,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "document/intake.h"
 #include "engine/correction_pass.h"
 #include "engine/settings_message.h"
 #include "ui/colours.h"
 #include "ui/drop_label.h"
-#include "document/intake.h"
 #include "ui/form1.h"
 #include "ui/histogram_window.h"
 #include "ui/picture_box.h"
