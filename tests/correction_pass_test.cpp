@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "bmp_test_files.h"
 #include "engine/pixel.h"
 #include "engine/pixel_rule.h"
 #include "fake_platform.h"
@@ -17,17 +18,6 @@ const Levels kLevels = [] {
     l.factor = {255.0f / 65, 255.0f / 135, 255.0f / 130};
     return l;
 }();
-
-PixelBuffer MakePicture(int width, int height) {
-    PixelBuffer buffer = *PixelBuffer::Allocate(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const auto v = static_cast<std::uint32_t>(x * 31 + y * 17);
-            buffer.Row(y)[x] = PackPixel(v & 255, (v >> 2) & 255, (v * 3) & 255);
-        }
-    }
-    return buffer;
-}
 
 std::uint32_t Expected(std::uint32_t pixel) {
     return ColourToPixel(ApplyLevels(PixelToColour(pixel), kLevels));
@@ -49,8 +39,8 @@ class CorrectionPass : public ::testing::TestWithParam<std::tuple<CancelCase, bo
 
 TEST_P(CorrectionPass, CorrectsRowsUpToTheCancelAndNoFurther) {
     const auto& [c, pointOnly] = GetParam();
-    const PixelBuffer original = MakePicture(c.width, c.height);
-    PixelBuffer picture = MakePicture(c.width, c.height);
+    const PixelBuffer original = tests::Pattern(c.width, c.height);
+    PixelBuffer picture = tests::Pattern(c.width, c.height);
     BufferSurface rows(picture);
     PointOnlySurface points(picture);
     Surface& surface = pointOnly ? static_cast<Surface&>(points) : rows;
@@ -87,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Bool()));
 
 TEST(CorrectionPassSize, StaleRequestBeforeThePassStopsItAfterTheFirstRow) {
-    PixelBuffer picture = MakePicture(3, 3);
+    PixelBuffer picture = tests::Pattern(3, 3);
     BufferSurface surface(picture);
     tests::FakePlatform platform;
     bool cancelRequested = true;  // the caller clears it; the pass itself does not

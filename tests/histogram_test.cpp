@@ -7,17 +7,6 @@
 namespace tintwell::engine {
 namespace {
 
-// Channels that differ from one another, so that a channel mix-up shows.
-PixelBuffer Picture(int width, int height) {
-    PixelBuffer p = *PixelBuffer::Allocate(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            p.Row(y)[x] = PackPixel((x * 7 + y) & 255, (x * y) & 255, (x + 3 * y) & 127);
-        }
-    }
-    return p;
-}
-
 Histograms CountedByHand(const PixelBuffer& p, const Region& r) {
     Histograms h;
     for (int y = r.top; y < r.bottom; ++y) {
@@ -46,7 +35,7 @@ TEST_P(Counted, RegionLeavesOutTheBorderAndCountsEveryPixelInIt) {
     EXPECT_EQ(std::tie(r.left, r.top, r.right, r.bottom),
               std::tie(c.region.left, c.region.top, c.region.right, c.region.bottom));
     if (std::int64_t{c.width} * c.height > 50'000'000) return;
-    const PixelBuffer p = Picture(c.width, c.height);
+    const PixelBuffer p = tests::Pattern(c.width, c.height);
     const Histograms h = CountHistograms(p, c.margin), want = CountedByHand(p, r);
     EXPECT_EQ(h.pixels, want.pixels);
     EXPECT_EQ(h.counts, want.counts);
@@ -62,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RegionCase{9, 2, 0, {0, 0, 9, 2}}));
 
 TEST(Histograms, AfterThePassAreThePassedPicturesAndClippingCountsItsEnds) {
-    PixelBuffer p = Picture(613, 411);
+    PixelBuffer p = tests::Pattern(613, 411);
     Levels levels;
     levels.black = {0, 45, 0};  // a negative factor always comes with black point 0
     levels.factor = {255.0f / 254, 255.0f / 135, -51.0f};  // red 253 becomes 254, not white
