@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "document/bmp_writer.h"
+#include "document/reason.h"
 #include "engine/levels.h"
 #include "engine/pixel.h"
 
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
     }
     const auto written = tintwell::document::WriteBmp(*picture, argv[1]);
     if (!written) {
-        std::fprintf(stderr, "make_sample: %s\n", written.Failure().reason.c_str());
+        std::fprintf(stderr, "make_sample: %s\n",
+                     tintwell::document::Reason(written.Failure()).c_str());
         return 1;
     }
     return 0;

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <sstream>
+#include <tuple>
 
 #include "engine/histogram.h"
 #include "version.h"
@@ -12,7 +13,7 @@ namespace {
 
 constexpr const char* kName = "tintwell-batch";
 
-// "R,G,B" into three texts, each read later exactly as a field's text is.
+// "R,G,B" into three texts.
 bool SplitThree(const std::string& text, engine::PerChannel<std::string>& out) {
     std::size_t start = 0;
     for (int c = 0; c < engine::kChannels; ++c) {
@@ -42,9 +43,53 @@ bool ReadClip(const std::string& text, Options& o) {
            ReadPercent(text.substr(comma + 1), 100, o.highClip);
 }
 
+// Digits with at most one decimal point, and nothing else: a typo must not pass for a number,
+// as the window's lenient reading would let "1O" pass for 1 and "-1" for a white point.
+std::optional<double> PlainNumber(const std::string& text) {
+    int digits = 0, points = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == '.' && ++points == 1) {
+            continue;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
 Parsed Usage(const std::string& what) {
     return {std::nullopt, kUsageError, "",
             std::string(kName) + ": " + what + "\nRun with --help for more information.\n"};
+}
+
+// What is wrong with the six numbers, if anything: each a plain number, black 0 to 255, white
+// 1 to 255 and above its black.
+std::optional<std::string> CheckPoints(const engine::PerChannel<std::string>& blacks,
+                                       const engine::PerChannel<std::string>& whites) {
+    for (int c = 0; c < engine::kChannels; ++c) {
+        const std::string channel = engine::ChannelName(static_cast<engine::Channel>(c));
+        const auto black = PlainNumber(blacks[c]), white = PlainNumber(whites[c]);
+        for (const auto& [option, text, value, least] :
+             {std::tuple{"--black", blacks[c], black, 0.0}, {"--white", whites[c], white, 1.0}}) {
+            if (!value)
+                return std::string(option) + ": \"" + text + "\" (" + channel +
+                       ") is not a plain number: digits, with at most one decimal point";
+            if (*value < least || *value > 255)
+                return std::string(option) + ": \"" + text + "\" (" + channel +
+                       ") is out of range; " +
+                       (least == 0 ? "black points go from 0 to 255"
+                                   : "white points go from 1 to 255");
+        }
+        if (!(*white > *black))
+            return "--white: \"" + whites[c] + "\" (" + channel +
+                   ") is not above its black point \"" + blacks[c] + "\"";
+    }
+    return std::nullopt;
 }
 
 struct Texts {
@@ -64,12 +109,18 @@ void Describe(CLI::App& app, Texts& t, Options& o) {
         "Exit status: 0 every file done, 1 some file refused (left as it was), 2 a usage or "
         "settings error (nothing read or written), 130 interrupted.");
     app.set_version_flag("--version", std::string(kName) + " " + TINTWELL_VERSION);
-    app.add_option("--black", t.black, "Black points of red, green and blue")->type_name("R,G,B");
-    app.add_option("--white", t.white, "White points of red, green and blue")->type_name("R,G,B");
+    app.add_option("--black", t.black,
+                   "Black points of red, green and blue: plain numbers from 0 to 255")
+        ->type_name("R,G,B");
+    app.add_option("--white", t.white,
+                   "White points of red, green and blue: plain numbers from 1 to 255, each above "
+                   "its black point")
+        ->type_name("R,G,B");
     auto* inPlace = app.add_flag("--in-place", t.inPlace, "Write each corrected file over itself");
     auto* output = app.add_option("--output", t.output,
                                   "Write each corrected file under its own name into DIR "
-                                  "(made if missing); the originals stay as they are");
+                                  "(made if missing); the originals stay as they are (a "
+                                  "destination that is one of them stops the run)");
     output->type_name("DIR");
     inPlace->excludes(output);
     app.add_option("--jobs", t.jobs, "Files worked on at a time (default: the number of cores)")
@@ -108,6 +159,7 @@ Parsed Settle(const Texts& t, Options o, unsigned cores) {
     if (t.black.empty() || t.white.empty()) return Usage("--black and --white are both needed");
     if (!SplitThree(t.black, o.blacks)) return Usage("--black takes three numbers: R,G,B");
     if (!SplitThree(t.white, o.whites)) return Usage("--white takes three numbers: R,G,B");
+    if (auto wrong = CheckPoints(o.blacks, o.whites)) return Usage(*wrong);
     if (!t.inPlace && t.output.empty()) {
         return Usage(
             "say where the corrected files go: --in-place (over the originals) or "

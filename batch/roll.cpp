@@ -1,5 +1,6 @@
 #include "batch/roll.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -8,9 +9,13 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <new>
 #include <sstream>
 #include <thread>
+#include <variant>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include "batch/work.h"
 #include "engine/settings_message.h"
@@ -26,13 +31,15 @@ using Clock = std::chrono::steady_clock;
 class Pool {
 public:
     Pool(std::size_t files, unsigned jobs, const std::atomic<bool>& stop)
-        : m_outcomes(files), m_ready(files, false), m_jobs(jobs), m_stop(stop) {}
+        : m_outcomes(files),
+          m_ready(files, false),
+          m_jobs(static_cast<unsigned>(std::min<std::size_t>(jobs, files))),
+          m_stop(stop) {}
 
     void Run(const std::function<Outcome(std::size_t)>& work,
              const std::function<void(std::size_t, const Outcome&)>& report,
              const std::function<void(std::size_t done)>& progress) {
-        std::vector<std::thread> workers;
-        for (unsigned j = 0; j < m_jobs; ++j) workers.emplace_back([&] { Work(work); });
+        std::vector<std::thread> workers = Start(work);
         std::size_t reported = 0;
         std::unique_lock lock(m_mutex);
         while (reported < m_outcomes.size()) {
@@ -50,6 +57,23 @@ public:
     std::size_t Unstarted() const { return m_outcomes.size() - m_started; }
 
 private:
+    // As many workers as the system gives, up to --jobs; with none, the work is done here.
+    std::vector<std::thread> Start(const std::function<Outcome(std::size_t)>& work) {
+        std::vector<std::thread> workers;
+        try {
+            workers.reserve(m_jobs);
+            while (workers.size() < m_jobs) workers.emplace_back([&] { Work(work); });
+        } catch (const std::system_error&) {
+        } catch (const std::bad_alloc&) {
+        }
+        m_jobs = static_cast<unsigned>(workers.size());
+        if (workers.empty()) {
+            m_jobs = 1;
+            Work(work);
+        }
+        return workers;
+    }
+
     void Work(const std::function<Outcome(std::size_t)>& work) {
         for (;;) {
             std::size_t i = 0;
@@ -123,27 +147,48 @@ std::string PointsLine(const engine::Points& p) {
     return "--black " + Three(p.black) + " --white " + Three(p.white);
 }
 
-// Where each file's correction goes; a file is refused when another one of the command line
-// would be written to the same place.
-std::vector<std::optional<fs::path>> Destinations(const Options& o,
-                                                  std::vector<std::string>& clashes) {
-    std::vector<std::optional<fs::path>> to(o.files.size());
-    std::map<fs::path, std::size_t> taken;
-    clashes.assign(o.files.size(), "");
+// A file's identity (device and inode, links followed), or its name where it does not exist.
+std::string Identity(const fs::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0)
+        return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+    std::error_code ec;
+    return fs::weakly_canonical(fs::absolute(path, ec), ec).string();
+}
+
+// Where each file's correction goes. A file is left out when another one of the command line is
+// written to the same place; with --output, a destination that is one of the inputs (by name,
+// by link or by hard link) stops the run before anything is written, so that no original is
+// ever replaced unless --in-place asks for it.
+struct Plan {
+    std::vector<std::optional<Destination>> to;
+    std::vector<std::string> clashes;
+};
+
+std::variant<Plan, std::string> Destinations(const Options& o) {
+    std::map<std::string, std::size_t> inputs;
+    for (std::size_t i = 0; i < o.files.size(); ++i) inputs.emplace(Identity(o.files[i]), i);
+    Plan plan{std::vector<std::optional<Destination>>(o.files.size()),
+              std::vector<std::string>(o.files.size())};
+    std::map<std::string, std::size_t> taken;
     for (std::size_t i = 0; i < o.files.size(); ++i) {
         const fs::path target =
             o.inPlace ? fs::path(o.files[i]) : fs::path(o.output) / fs::path(o.files[i]).filename();
-        std::error_code ec;
-        const fs::path key = fs::weakly_canonical(fs::absolute(target, ec), ec);
+        const std::string key = Identity(target);
+        if (const auto input = inputs.find(key); !o.inPlace && input != inputs.end()) {
+            return "--output would write over an original: " + target.string() + " is " +
+                   o.files[input->second] +
+                   ". Nothing was written; choose another folder, or --in-place.";
+        }
         const auto [at, fresh] = taken.emplace(key, i);
         if (fresh) {
-            to[i] = target;
+            plan.to[i] = Destination{target, o.inPlace};
         } else {
-            clashes[i] = o.files[i] + ": " + o.files[at->second] + " is written to " +
-                         target.string() + " already; this one is left out";
+            plan.clashes[i] = o.files[i] + ": " + o.files[at->second] + " is written to " +
+                              target.string() + " already; this one is left out";
         }
     }
-    return to;
+    return plan;
 }
 
 struct Tally {
@@ -171,21 +216,26 @@ int Apply(const Options& o, std::ostream& out, std::ostream& err, bool terminal,
         out << engine::kNothingToDo << "\n";
         return 0;
     }
+    const auto planned = Destinations(o);
+    if (const auto* wrong = std::get_if<std::string>(&planned)) {
+        err << "tintwell-batch: " << *wrong << "\n";
+        return kUsageError;
+    }
+    const Plan& plan = std::get<Plan>(planned);
     std::error_code ec;
     if (!o.inPlace && !fs::is_directory(o.output) && !fs::create_directories(o.output, ec)) {
         err << "tintwell-batch: can't make the folder " << o.output << ": "
             << (ec ? ec.message() : "something else is there") << "\n";
         return kUsageError;
     }
-    std::vector<std::string> clashes;
-    const auto to = Destinations(o, clashes);
     Pool pool(o.files.size(), o.jobs, stop);
     Progress progress(err, terminal, o.files.size());
     Tally tally;
     pool.Run(
         [&](std::size_t i) {
-            if (!to[i]) return Outcome{Outcome::Kind::Refused, clashes[i], 0, std::nullopt};
-            return CorrectFile(o.files[i], settled.levels, *to[i], stop);
+            if (!plan.to[i])
+                return Outcome{Outcome::Kind::Refused, plan.clashes[i], 0, std::nullopt};
+            return CorrectFile(o.files[i], settled.levels, *plan.to[i], stop);
         },
         [&](std::size_t, const Outcome& r) {
             progress.Clear();

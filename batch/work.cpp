@@ -1,8 +1,15 @@
 #include "batch/work.h"
 
+#include <memory>
+#include <new>
+#include <system_error>
+
 #include "document/bmp_reader.h"
 #include "document/bmp_writer.h"
+#include "document/byte_source.h"
 #include "document/intake.h"
+#include "document/reason.h"
+#include "document/safe_file.h"
 #include "engine/correction_pass.h"
 
 namespace tintwell::batch {
@@ -31,41 +38,89 @@ Outcome Refused(const std::string& file, const std::string& why) {
     return {Outcome::Kind::Refused, file + ": " + why, 0, std::nullopt};
 }
 
-// The intake of a drop: the name test, then the reader.
-std::optional<Outcome> TakeIn(const std::string& file, engine::PixelBuffer& picture) {
-    if (!document::HasBmpName(file)) return Refused(file, document::kNotBmp);
-    auto read = document::ReadBmp(file);
-    if (!read)
-        return Refused(file, std::string(document::kCantRead) + ": " + read.Failure().reason);
-    picture = std::move(read.Value());
-    return std::nullopt;
+Outcome CantRead(const std::string& file, const document::Error& error) {
+    if (error.problem == document::Problem::Changed)
+        return Refused(file, "it changed while it was read; it is left as it is now");
+    return Refused(file, std::string(document::kCantRead) + ": " + document::Reason(error));
 }
 
-}  // namespace
+Outcome Abandoned(const std::string& file) {
+    return {Outcome::Kind::Abandoned, file + ": left as it was (interrupted)", 0, std::nullopt};
+}
 
-Outcome CorrectFile(const std::string& file, const engine::Levels& levels,
-                    const std::filesystem::path& destination, const std::atomic<bool>& stop) {
+// A file taken in as a drop takes it: the name test, then the reader. The file stays open, so
+// that whether it changed can be asked of the very file that was read.
+struct Taken {
+    std::unique_ptr<document::FileSource> source;
     engine::PixelBuffer picture;
-    if (auto refused = TakeIn(file, picture)) return *refused;
+};
+
+document::Result<Taken> TakeIn(const std::string& file, document::FileSystem& system) {
+    auto source = document::FileSource::Open(file, system);
+    if (!source) return source.Failure();
+    auto read = document::DecodeBmp(*source.Value());
+    // A file rewritten during the read is refused as changed, whatever the reader made of it.
+    if (!source.Value()->Unchanged()) return document::Fail(document::Problem::Changed);
+    if (!read) return read.Failure();
+    return Taken{std::move(source.Value()), std::move(read.Value())};
+}
+
+Outcome Correct(const std::string& file, const engine::Levels& levels, const Destination& to,
+                const std::atomic<bool>& stop, document::FileSystem& system) {
+    if (!document::HasBmpName(file)) return Refused(file, document::kNotBmp);
+    auto taken = TakeIn(file, system);
+    if (!taken) return CantRead(file, taken.Failure());
+    engine::PixelBuffer& picture = taken.Value().picture;
+    const document::FileSource& source = *taken.Value().source;
     bool cancel = false;
     StopOnRequest platform(stop, cancel);
     engine::BufferSurface surface(picture);
     if (engine::RunCorrectionPass(surface, levels, platform, cancel) ==
         engine::PassResult::Cancelled) {
-        return {Outcome::Kind::Abandoned, file + ": left as it was (interrupted)", 0, std::nullopt};
+        return Abandoned(file);
     }
-    const document::Status saved = document::WriteBmp(picture, destination);
-    if (!saved)
-        return Refused(file, document::CantSave(destination.string(), saved.Failure().reason));
-    const std::string where = destination == file ? "" : " -> " + destination.string();
-    return {Outcome::Kind::Done, "corrected " + file + where, picture.PixelCount(), std::nullopt};
+    const std::string where = to.path.string();
+    auto out = document::SafeFile::Create(to.path, system, to.inPlace ? &source.Stamp() : nullptr);
+    if (!out) return Refused(file, document::CantSave(where, out.Failure()));
+    if (auto ok = document::EncodeBmp(picture, out.Value()); !ok)
+        return Refused(file, document::CantSave(where, ok.Failure()));
+    if (stop.load()) return Abandoned(file);
+    if (auto ok = out.Value().Commit([&] { return source.Unchanged(); }); !ok) {
+        if (source.Unchanged()) return Refused(file, document::CantSave(where, ok.Failure()));
+        return Refused(file, std::string("it changed while it was worked on; ") +
+                                 (to.inPlace ? "it is left as it is now" : "nothing was written"));
+    }
+    return {Outcome::Kind::Done, "corrected " + file + (to.inPlace ? "" : " -> " + where),
+            picture.PixelCount(), std::nullopt};
+}
+
+// Memory and threads may run out in any step: the file is refused, the others go on.
+template <typename Work>
+Outcome Guarded(const std::string& file, const Work& work) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+    } catch (const std::system_error&) {
+    }
+    return Refused(file, "not enough memory; it is left as it was");
+}
+
+}  // namespace
+
+Outcome CorrectFile(const std::string& file, const engine::Levels& levels, const Destination& to,
+                    const std::atomic<bool>& stop, document::FileSystem& system) {
+    return Guarded(file, [&] { return Correct(file, levels, to, stop, system); });
 }
 
 Outcome CountFile(const std::string& file, double margin) {
-    engine::PixelBuffer picture;
-    if (auto refused = TakeIn(file, picture)) return *refused;
-    return {Outcome::Kind::Done, "", picture.PixelCount(),
-            engine::CountHistograms(picture, margin)};
+    return Guarded(file, [&] {
+        if (!document::HasBmpName(file)) return Refused(file, document::kNotBmp);
+        auto taken = TakeIn(file, document::RealFileSystem());
+        if (!taken) return CantRead(file, taken.Failure());
+        const engine::PixelBuffer& picture = taken.Value().picture;
+        return Outcome{Outcome::Kind::Done, "", picture.PixelCount(),
+                       engine::CountHistograms(picture, margin)};
+    });
 }
 
 }  // namespace tintwell::batch

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "document/file_system.h"
 #include "engine/histogram.h"
 #include "engine/levels.h"
 
@@ -20,10 +21,19 @@ struct Outcome {
     std::optional<engine::Histograms> histograms;  // when counted for a suggestion
 };
 
-// Takes the file in as a drop would, corrects it with the window's pass and writes it to
-// `destination` with the window's safe save. A pass that `stop` interrupts writes nothing.
-Outcome CorrectFile(const std::string& file, const engine::Levels& levels,
-                    const std::filesystem::path& destination, const std::atomic<bool>& stop);
+// Where a file's correction goes: over the file itself, or to another file.
+struct Destination {
+    std::filesystem::path path;
+    bool inPlace = false;
+};
+
+// Takes the file in as a drop would, corrects it with the window's pass and writes it to the
+// destination with the window's safe save. What is written is the whole correction of the file
+// as it was read, or nothing: a file that changes, or is replaced, while it is worked on is
+// refused, and a pass that `stop` interrupts writes nothing. `system` is where tests act.
+Outcome CorrectFile(const std::string& file, const engine::Levels& levels, const Destination& to,
+                    const std::atomic<bool>& stop,
+                    document::FileSystem& system = document::RealFileSystem());
 
 // Takes the file in as a drop would and counts its histograms, less a border of `margin`%.
 Outcome CountFile(const std::string& file, double margin);

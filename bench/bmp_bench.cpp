@@ -9,6 +9,7 @@
 #include "bench_support.h"
 #include "document/bmp_reader.h"
 #include "document/bmp_writer.h"
+#include "document/reason.h"
 #include "engine/pixel.h"
 #include "ratio_reporter.h"
 
@@ -33,7 +34,7 @@ void BM_read_ours(benchmark::State& state) {
     EnsureInput();
     for (auto _ : state) {
         auto picture = document::ReadBmp(kInput);
-        if (!picture) state.SkipWithError(picture.Failure().reason.c_str());
+        if (!picture) state.SkipWithError(tintwell::document::Reason(picture.Failure()).c_str());
         benchmark::DoNotOptimize(picture);
     }
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "document/picture_document.h"
+#include "document/reason.h"
 #include "engine/correction_pass.h"
 #include "engine/levels.h"
 
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     auto picture = doc.Open(argv[1]);
     if (!picture) {
         std::fprintf(stderr, "tintwell_job: can't read %s: %s\n", argv[1],
-                     picture.Failure().reason.c_str());
+                     tintwell::document::Reason(picture.Failure()).c_str());
         return 1;
     }
     const double load = Seconds(start);
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
     start = std::chrono::steady_clock::now();
     const document::Status saved = doc.Save(picture.Value());
     if (!saved) {
-        std::fprintf(stderr, "tintwell_job: can't save: %s\n", saved.Failure().reason.c_str());
+        std::fprintf(stderr, "tintwell_job: can't save: %s\n",
+                     tintwell::document::Reason(saved.Failure()).c_str());
         return 1;
     }
     if (report)

@@ -47,17 +47,17 @@ struct RawInfo {
 Result<RawInfo> ReadRawInfo(ByteSource& source) {
     std::array<std::uint8_t, 124 + kFileHeaderSize> buf{};
     if (source.Read(std::span(buf).first(18)) != 18)
-        return Fail("the file is too short to be a bitmap");
-    if (buf[0] != 'B' || buf[1] != 'M') return Fail("it is not a bitmap file");
+        return Damaged("the file is too short to be a bitmap");
+    if (buf[0] != 'B' || buf[1] != 'M') return Damaged("it is not a bitmap file");
     RawInfo info;
     info.fileSizeField = U32(&buf[2]);
     info.dataOffset = U32(&buf[10]);
     info.headerSize = U32(&buf[14]);
     if (!IsKnownHeader(info.headerSize))
-        return Fail("its header size is not that of any bitmap version");
+        return Damaged("its header size is not that of any bitmap version");
     const std::size_t rest = info.headerSize - 4;
     if (source.Read(std::span(buf).subspan(18, rest)) != rest)
-        return Fail("the file ends inside its header");
+        return Damaged("the file ends inside its header");
     const std::uint8_t* h = &buf[kFileHeaderSize];
     if (info.headerSize == 12) {
         info.width = U16(h + 4);
@@ -91,59 +91,58 @@ Result<Encoding> EncodingOf(const RawInfo& info) {
         case 0:
             if (bc == 1 || bc == 2 || bc == 4 || bc == 8 || bc == 16 || bc == 24 || bc == 32)
                 return Encoding::Rgb;
-            if (bc == 64) return Fail("64-bit pixels are not supported");
-            return Fail("its bits per pixel are not a bitmap's");
+            if (bc == 64) return Unsupported("64-bit pixels are not supported");
+            return Damaged("its bits per pixel are not a bitmap's");
         case 1:
             if (bc == 8) return Encoding::Rle8;
-            return Fail("RLE8 compression with other than 8 bits per pixel");
+            return Damaged("RLE8 compression with other than 8 bits per pixel");
         case 2:
             if (bc == 4) return Encoding::Rle4;
-            return Fail("RLE4 compression with other than 4 bits per pixel");
+            return Damaged("RLE4 compression with other than 4 bits per pixel");
         case 3:
-            if (os2) return Fail("Huffman compression is not supported");
+            if (os2) return Unsupported("Huffman compression is not supported");
             if (bc == 16 || bc == 32) return Encoding::BitFields;
-            return Fail("bit fields with other than 16 or 32 bits per pixel");
+            return Damaged("bit fields with other than 16 or 32 bits per pixel");
         case 4:
             if (os2 && bc == 24) return Encoding::Rle24;
-            return Fail(os2 ? "RLE24 compression with other than 24 bits per pixel"
-                            : "embedded JPEG pictures are not supported");
+            if (os2) return Damaged("RLE24 compression with other than 24 bits per pixel");
+            return Unsupported("embedded JPEG pictures are not supported");
         case 5:
-            return Fail("embedded PNG pictures are not supported");
+            return Unsupported("embedded PNG pictures are not supported");
         case 6:
             if (bc == 16 || bc == 32) return Encoding::BitFields;
-            return Fail("alpha bit fields with other than 16 or 32 bits per pixel");
+            return Damaged("alpha bit fields with other than 16 or 32 bits per pixel");
         default:
-            return Fail("its compression method is unknown");
+            return Damaged("its compression method is unknown");
     }
 }
 
 Result<BitField> MakeField(std::uint32_t mask) {
-    if (mask == 0) return Fail("a colour channel has no bits");
+    if (mask == 0) return Damaged("a colour channel has no bits");
     BitField field;
     field.mask = mask;
     field.shift = std::countr_zero(mask);
     field.bits = std::popcount(mask);
     if ((mask >> field.shift) != (std::uint32_t{0xFFFFFFFF} >> (32 - field.bits))) {
-        return Fail("a colour channel's bits are not contiguous");
+        return Damaged("a colour channel's bits are not contiguous");
     }
     return field;
 }
 
 Status CheckGeometry(const RawInfo& info, std::uint64_t maxPixels) {
-    if (info.planes != 1) return Fail("its plane count is not 1");
-    if (info.width <= 0) return Fail("its width is not positive");
-    if (info.height == 0) return Fail("its height is zero");
+    if (info.planes != 1) return Damaged("its plane count is not 1");
+    if (info.width <= 0) return Damaged("its width is not positive");
+    if (info.height == 0) return Damaged("its height is zero");
     const std::int64_t height = info.height < 0 ? -info.height : info.height;
     if (info.width > kMaxSide || height > kMaxSide ||
         static_cast<std::uint64_t>(info.width) * static_cast<std::uint64_t>(height) > maxPixels) {
-        return Fail("the picture is larger than " + std::to_string(maxPixels / 1000000) +
-                    " megapixels");
+        return Fail(Problem::TooLarge, std::to_string(maxPixels / 1000000) + " megapixels");
     }
     for (std::int64_t d : {info.densityX, info.densityY}) {
-        if (d < 0 || d > kMaxDensity) return Fail("its pixel density is out of range");
+        if (d < 0 || d > kMaxDensity) return Damaged("its pixel density is out of range");
     }
     if (info.colourSpace == kProfileEmbedded || info.colourSpace == kProfileLinked) {
-        return Fail("colour profiles are not supported");
+        return Unsupported("colour profiles are not supported");
     }
     return Done{};
 }
@@ -155,7 +154,7 @@ Result<std::array<BitField, 3>> ReadFields(ByteSource& source, const RawInfo& in
             std::array<std::uint8_t, 16> buf{};
             const std::size_t n = info.compression == 6 ? 16 : 12;
             if (source.Read(std::span(buf).first(n)) != n)
-                return Fail("the file ends inside its bit fields");
+                return Damaged("the file ends inside its bit fields");
             masks = {U32(&buf[0]), U32(&buf[4]), U32(&buf[8])};
         }
     } else if (info.bitCount == 16) {
@@ -164,10 +163,10 @@ Result<std::array<BitField, 3>> ReadFields(ByteSource& source, const RawInfo& in
         masks = {0xFF0000, 0x00FF00, 0x0000FF};
     }
     if (info.bitCount == 16 && ((masks[0] | masks[1] | masks[2]) >> 16) != 0) {
-        return Fail("a bit field lies outside the 16-bit pixel");
+        return Damaged("a bit field lies outside the 16-bit pixel");
     }
     if ((masks[0] & masks[1]) || (masks[0] & masks[2]) || (masks[1] & masks[2])) {
-        return Fail("colour channels share bits");
+        return Damaged("colour channels share bits");
     }
     std::array<BitField, 3> fields;
     for (int c = 0; c < 3; ++c) {
@@ -187,14 +186,14 @@ Result<std::vector<std::uint32_t>> ReadPalette(ByteSource& source, const RawInfo
         count = std::uint64_t{1} << info.bitCount;
     const std::uint64_t start = source.Position();
     if (start + count * entrySize > source.Size())
-        return Fail("its palette is larger than the file");
+        return Damaged("its palette is larger than the file");
     if (info.bitCount > 8) return std::vector<std::uint32_t>{};
     if (dataOffset < start + count * entrySize) count = (dataOffset - start) / entrySize;
     count = std::min<std::uint64_t>(count, std::uint64_t{1} << info.bitCount);
-    if (count == 0) return Fail("it has no palette");
+    if (count == 0) return Damaged("it has no palette");
 
     std::vector<std::uint8_t> bytes(count * entrySize);
-    if (source.Read(bytes) != bytes.size()) return Fail("the file ends inside its palette");
+    if (source.Read(bytes) != bytes.size()) return Damaged("the file ends inside its palette");
     std::vector<std::uint32_t> palette(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* e = &bytes[i * entrySize];
@@ -221,7 +220,7 @@ Result<BmpHeader> ReadBmpHeader(ByteSource& source, std::uint64_t maxPixels) {
     header.encoding = encoding.Value();
     if (header.topDown && header.encoding != Encoding::Rgb &&
         header.encoding != Encoding::BitFields) {
-        return Fail("a compressed bitmap cannot be stored top-down");
+        return Damaged("a compressed bitmap cannot be stored top-down");
     }
     if (info.bitCount == 16 || info.bitCount == 32) {
         auto fields = ReadFields(source, info);
@@ -229,10 +228,10 @@ Result<BmpHeader> ReadBmpHeader(ByteSource& source, std::uint64_t maxPixels) {
         header.fields = fields.Value();
     }
     const std::uint32_t offset = info.dataOffset;
-    if (offset < source.Position()) return Fail("its pixel data would start inside its header");
-    if (offset >= source.Size()) return Fail("the file ends before its pixel data");
+    if (offset < source.Position()) return Damaged("its pixel data would start inside its header");
+    if (offset >= source.Size()) return Damaged("the file ends before its pixel data");
     if (info.fileSizeField > source.Size())
-        return Fail("the file is shorter than its header says (truncated)");
+        return Damaged("the file is shorter than its header says (truncated)");
 
     auto palette = ReadPalette(source, info, offset);
     if (!palette) return palette.Failure();
@@ -240,11 +239,11 @@ Result<BmpHeader> ReadBmpHeader(ByteSource& source, std::uint64_t maxPixels) {
     header.dataOffset = offset;
     header.dataSize = source.Size() - offset;
     if (info.imageSize > header.dataSize)
-        return Fail("its pixel data is shorter than its header says (truncated)");
+        return Damaged("its pixel data is shorter than its header says (truncated)");
     // The last row's padding may be missing; anything less is a truncated file.
     const bool rows = header.encoding == Encoding::Rgb || header.encoding == Encoding::BitFields;
     if (rows && (header.height - 1) * RowBytes(header) + UsedRowBytes(header) > header.dataSize) {
-        return Fail("its pixel data is shorter than the picture (truncated)");
+        return Damaged("its pixel data is shorter than the picture (truncated)");
     }
     return header;
 }

@@ -3,20 +3,38 @@
 #include "document/bmp_decode.h"
 #include "document/bmp_header.h"
 
+#include <new>
+#include <system_error>
+
 namespace tintwell::document {
 
-Result<engine::PixelBuffer> DecodeBmp(ByteSource& source, std::uint64_t maxPixels) {
+namespace {
+
+Result<engine::PixelBuffer> Decode(ByteSource& source, std::uint64_t maxPixels) {
     auto header = ReadBmpHeader(source, maxPixels);
     if (!header) return header.Failure();
     const BmpHeader& h = header.Value();
     auto picture = engine::PixelBuffer::Allocate(h.width, h.height);
-    if (!picture) return Fail("there is not enough memory for a picture this large");
+    if (!picture) return Fail(Problem::NoMemory);
     const bool compressed = h.encoding == Encoding::Rle4 || h.encoding == Encoding::Rle8 ||
                             h.encoding == Encoding::Rle24;
     Status decoded = compressed ? detail::DecodeRle(source, h, *picture)
                                 : detail::DecodeRows(source, h, *picture);
     if (!decoded) return decoded.Failure();
     return std::move(*picture);
+}
+
+}  // namespace
+
+// Memory, and the threads that read big pictures in bands, may run out: the file is refused.
+Result<engine::PixelBuffer> DecodeBmp(ByteSource& source, std::uint64_t maxPixels) {
+    try {
+        return Decode(source, maxPixels);
+    } catch (const std::bad_alloc&) {
+        return Fail(Problem::NoMemory);
+    } catch (const std::system_error&) {
+        return Fail(Problem::NoMemory);
+    }
 }
 
 Result<engine::PixelBuffer> ReadBmp(const std::filesystem::path& path) {

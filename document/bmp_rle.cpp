@@ -46,7 +46,7 @@ public:
             if (!m_in.Next(count) || !m_in.Next(code)) {
                 // A stream may omit its end marker once every row is done.
                 if (m_y >= m_h.height) return Done{};
-                return Fail("its compressed data ends before the picture does (truncated)");
+                return Damaged("its compressed data ends before the picture does (truncated)");
             }
             Status step = count > 0 ? Repeat(count, code) : Escape(code);
             if (!step) return step;
@@ -56,7 +56,7 @@ public:
 
 private:
     Status Repeat(int count, std::uint8_t first) {
-        if (!Fits(count)) return Fail("its compressed data runs past the picture");
+        if (!Fits(count)) return Damaged("its compressed data runs past the picture");
         if (m_h.encoding == Encoding::Rle24) {
             std::uint8_t g = 0, r = 0;
             if (!m_in.Next(g) || !m_in.Next(r)) return Truncated();
@@ -91,7 +91,7 @@ private:
 
     Status EndOfLine() {
         m_x = 0;
-        if (++m_y > m_h.height) return Fail("its compressed data runs past the picture");
+        if (++m_y > m_h.height) return Damaged("its compressed data runs past the picture");
         return Done{};
     }
 
@@ -101,12 +101,12 @@ private:
         m_x += dx;
         m_y += dy;
         if (m_x > m_h.width || m_y > m_h.height)
-            return Fail("its compressed data runs past the picture");
+            return Damaged("its compressed data runs past the picture");
         return Done{};
     }
 
     Status Absolute(int count) {
-        if (!Fits(count)) return Fail("its compressed data runs past the picture");
+        if (!Fits(count)) return Damaged("its compressed data runs past the picture");
         std::size_t bytes = 0;
         if (m_h.encoding == Encoding::Rle24) {
             bytes = static_cast<std::size_t>(count) * 3;
@@ -136,10 +136,10 @@ private:
     bool Fits(int count) const { return m_y < m_h.height && m_x + count <= m_h.width; }
     void Put(std::uint32_t pixel) { m_picture.Row(m_h.height - 1 - m_y)[m_x++] = pixel; }
     static Status Truncated() {
-        return Fail("its compressed data ends in the middle of a run (truncated)");
+        return Damaged("its compressed data ends in the middle of a run (truncated)");
     }
     static Status BadIndex() {
-        return Fail("a pixel's colour index lies past the end of its palette");
+        return Damaged("a pixel's colour index lies past the end of its palette");
     }
 
     ChunkReader m_in;
@@ -153,7 +153,7 @@ private:
 
 Status DecodeRle(ByteSource& source, const BmpHeader& h, engine::PixelBuffer& picture) {
     std::fill_n(picture.Data(), picture.PixelCount(), engine::kOpaque);  // skipped pixels: black
-    if (!source.Seek(h.dataOffset)) return Fail("the file cannot be read");
+    if (!source.Seek(h.dataOffset)) return Fail(Problem::CantRead);
     return RleDecoder(source, h, picture).Run();
 }
 

@@ -116,12 +116,11 @@ Status DecodeBand(const ByteSource& source, const BmpHeader& h, const RowDecoder
         std::uint64_t want = rowBytes * static_cast<std::uint64_t>(rows);
         if (i + rows == h.height) want -= rowBytes - UsedRowBytes(h);
         const std::uint64_t at = h.dataOffset + rowBytes * static_cast<std::uint64_t>(i);
-        if (source.ReadAt(at, std::span(chunk).first(want)) != want)
-            return Fail("the file could not be read to its end");
+        if (source.ReadAt(at, std::span(chunk).first(want)) != want) return Fail(Problem::CantRead);
         for (int r = 0; r < rows; ++r) {
             const int y = h.topDown ? i + r : h.height - 1 - (i + r);
             if (!decode(chunk.data() + rowBytes * static_cast<std::uint64_t>(r), picture.Row(y)))
-                return Fail("a pixel's colour index lies past the end of its palette");
+                return Damaged("a pixel's colour index lies past the end of its palette");
         }
     }
     return Done{};

@@ -1,7 +1,5 @@
 #include "document/bmp_writer.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -45,39 +43,6 @@ std::array<std::uint8_t, kHeadersSize> Headers(int width, int height, std::uint3
     return h;
 }
 
-// Where to write: the file a link points to, and the permissions it must keep.
-struct Target {
-    fs::path path;
-    mode_t mode = 0;
-};
-
-// New files get the permissions the user's umask leaves, as any program's new files do.
-mode_t NewFileMode() {
-    static const mode_t mode = [] {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return static_cast<mode_t>(0666 & ~mask);
-    }();
-    return mode;
-}
-
-Result<Target> ResolveTarget(const fs::path& path) {
-    std::error_code ec;
-    Target target{path, NewFileMode()};
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
-        target.path = fs::canonical(path, ec);
-        if (ec) return Fail("the link it names leads nowhere");
-    }
-    const fs::file_status status = fs::status(target.path, ec);
-    if (!fs::exists(status)) return target;
-    if (!fs::is_regular_file(status)) return Fail("it is not a regular file");
-    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) {
-        return Fail("the file is read-only");
-    }
-    target.mode = static_cast<mode_t>(status.permissions() & fs::perms::mask);
-    return target;
-}
-
 Status WriteRows(SafeFile& file, const engine::PixelBuffer& picture, std::size_t rowBytes) {
     constexpr std::size_t kChunk = std::size_t{1} << 20;
     const std::size_t rowsPerChunk = std::max<std::size_t>(1, kChunk / rowBytes);
@@ -95,23 +60,25 @@ Status WriteRows(SafeFile& file, const engine::PixelBuffer& picture, std::size_t
 
 }  // namespace
 
-Status WriteBmp(const engine::PixelBuffer& picture, const fs::path& path, FileSystem& system) {
+Status EncodeBmp(const engine::PixelBuffer& picture, SafeFile& file) {
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(picture.Width()) * 3 + 3) / 4 * 4;
     const std::uint64_t imageSize = rowBytes * static_cast<std::uint64_t>(picture.Height());
-    if (picture.IsEmpty()) return Fail("there is no picture to save");
-    if (imageSize + kHeadersSize > std::numeric_limits<std::uint32_t>::max()) {
-        return Fail("the picture is too large for a bitmap file");
-    }
-    auto target = ResolveTarget(path);
-    if (!target) return target.Failure();
-    auto file = SafeFile::Create(target.Value().path, system);
-    if (!file) return file.Failure();
+    if (picture.IsEmpty()) return Fail(Problem::NoPicture);
+    if (imageSize + kHeadersSize > std::numeric_limits<std::uint32_t>::max())
+        return Fail(Problem::TooLargeToWrite, "a bitmap file");
     const auto headers =
         Headers(picture.Width(), picture.Height(), static_cast<std::uint32_t>(imageSize));
-    if (auto ok = file.Value().Reserve(kHeadersSize + imageSize); !ok) return ok;
-    if (auto ok = file.Value().Write(headers); !ok) return ok;
-    if (auto ok = WriteRows(file.Value(), picture, rowBytes); !ok) return ok;
-    return file.Value().Commit(target.Value().mode);
+    if (auto ok = file.Reserve(kHeadersSize + imageSize); !ok) return ok;
+    if (auto ok = file.Write(headers); !ok) return ok;
+    return WriteRows(file, picture, rowBytes);
+}
+
+Status WriteBmp(const engine::PixelBuffer& picture, const fs::path& path, FileSystem& system) {
+    if (picture.IsEmpty()) return Fail(Problem::NoPicture);
+    auto file = SafeFile::Create(path, system);
+    if (!file) return file.Failure();
+    if (auto ok = EncodeBmp(picture, file.Value()); !ok) return ok;
+    return file.Value().Commit();
 }
 
 }  // namespace tintwell::document

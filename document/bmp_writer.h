@@ -8,11 +8,11 @@
 
 namespace tintwell::document {
 
-// Writes the picture as a 24-bit bitmap over the file at `path`. The new content goes to a
-// temporary file in the same folder, is flushed to disk, and only then takes the original's
-// place, so a failure at any point leaves the original as it was. A read-only file is refused;
-// the file keeps its permissions; a symbolic link keeps pointing at the replaced file.
-// `system` is where tests make a step of the save fail.
+// Writes the picture into `file` as a 24-bit bottom-up bitmap.
+Status EncodeBmp(const engine::PixelBuffer& picture, SafeFile& file);
+
+// Writes the picture as a bitmap over the file at `path` (see SafeFile): a failure at any
+// point leaves the original as it was. `system` is where tests make a step of the save fail.
 Status WriteBmp(const engine::PixelBuffer& picture, const std::filesystem::path& path,
                 FileSystem& system = RealFileSystem());
 

@@ -1,11 +1,11 @@
 #include "document/byte_source.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <system_error>
-
-#include <unistd.h>
 
 namespace tintwell::document {
 
@@ -29,34 +29,45 @@ bool MemorySource::Seek(std::uint64_t position) {
     return true;
 }
 
-Result<std::unique_ptr<FileSource>> FileSource::Open(const std::filesystem::path& path) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status)) return Fail("the file does not exist");
-    if (std::filesystem::is_directory(status)) return Fail("it is a folder, not a file");
-    if (!std::filesystem::is_regular_file(status)) return Fail("it is not a regular file");
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) return Fail("its size cannot be read: " + ec.message());
+Result<std::unique_ptr<FileSource>> FileSource::Open(const std::filesystem::path& path,
+                                                     FileSystem& system) {
+    const int fd = system.Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return Fail(Problem::Missing);
+        return Fail(Problem::CantOpen, {}, errno);
+    }
+    // The type is taken from the open file, so a name swapped meanwhile cannot slip through.
+    struct stat status {};
+    const int statted = system.Stat(fd, status);
+    const int why = errno;
+    if (statted != 0 || !S_ISREG(status.st_mode)) {
+        system.Close(fd);
+        if (statted != 0) return Fail(Problem::CantOpen, {}, why);
+        return Fail(S_ISDIR(status.st_mode) ? Problem::Folder : Problem::NotAFile);
+    }
+    return std::unique_ptr<FileSource>(new FileSource(system, fd, StampOf(status)));
+}
 
-    std::unique_ptr<FileSource> source(new FileSource);
-    source->m_file.reset(std::fopen(path.c_str(), "rb"));
-    if (!source->m_file) return Fail(std::string("it cannot be opened: ") + std::strerror(errno));
-    source->m_size = size;
-    return source;
+FileSource::~FileSource() {
+    m_system.Close(m_fd);
+}
+
+bool FileSource::Unchanged() const {
+    struct stat now {};
+    return m_system.Stat(m_fd, now) == 0 && document::Unchanged(StampOf(now), m_stamp);
 }
 
 std::size_t FileSource::Read(std::span<std::uint8_t> out) {
-    const std::size_t n = std::fread(out.data(), 1, out.size(), m_file.get());
+    const std::size_t n = ReadAt(m_position, out);
     m_position += n;
     return n;
 }
 
 std::size_t FileSource::ReadAt(std::uint64_t position, std::span<std::uint8_t> out) const {
-    const int fd = fileno(m_file.get());
     std::size_t done = 0;
     while (done < out.size()) {
-        const ssize_t n =
-            ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(position + done));
+        const ssize_t n = m_system.ReadAt(m_fd, out.data() + done, out.size() - done,
+                                          static_cast<off_t>(position + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += static_cast<std::size_t>(n);
@@ -65,8 +76,7 @@ std::size_t FileSource::ReadAt(std::uint64_t position, std::span<std::uint8_t> o
 }
 
 bool FileSource::Seek(std::uint64_t position) {
-    if (position > m_size) return false;
-    if (std::fseek(m_file.get(), static_cast<long>(position), SEEK_SET) != 0) return false;
+    if (position > Size()) return false;
     m_position = position;
     return true;
 }

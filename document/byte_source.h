@@ -2,11 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <span>
 
+#include "document/file_stamp.h"
+#include "document/file_system.h"
 #include "document/result.h"
 
 namespace tintwell::document {
@@ -40,23 +41,35 @@ private:
     std::size_t m_position = 0;
 };
 
+// A file opened once, for reading: everything read comes from that one open file, whatever
+// happens to its name meanwhile.
 class FileSource : public ByteSource {
 public:
-    // Opens a regular file for reading, or says why it cannot.
-    static Result<std::unique_ptr<FileSource>> Open(const std::filesystem::path& path);
+    // Opens a regular file without blocking (a pipe or a device is refused, not waited on).
+    static Result<std::unique_ptr<FileSource>> Open(const std::filesystem::path& path,
+                                                    FileSystem& system = RealFileSystem());
+    ~FileSource() override;
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
 
-    std::uint64_t Size() const override { return m_size; }
+    std::uint64_t Size() const override { return static_cast<std::uint64_t>(m_stamp.size); }
     std::size_t Read(std::span<std::uint8_t> out) override;
     bool Seek(std::uint64_t position) override;
     std::uint64_t Position() const override { return m_position; }
     std::size_t ReadAt(std::uint64_t position, std::span<std::uint8_t> out) const override;
 
+    // The file as it was when opened.
+    const FileStamp& Stamp() const { return m_stamp; }
+    // Whether nothing has written to the open file since it was opened.
+    bool Unchanged() const;
+
 private:
-    struct Close {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    std::unique_ptr<std::FILE, Close> m_file;
-    std::uint64_t m_size = 0;
+    FileSource(FileSystem& system, int fd, const FileStamp& stamp)
+        : m_system(system), m_fd(fd), m_stamp(stamp) {}
+
+    FileSystem& m_system;
+    int m_fd;
+    FileStamp m_stamp;
     std::uint64_t m_position = 0;
 };
 

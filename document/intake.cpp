@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "document/reason.h"
+
 namespace tintwell::document {
 
 bool HasBmpName(std::string_view path) {
@@ -14,8 +16,10 @@ bool HasBmpName(std::string_view path) {
     });
 }
 
-std::string CantSave(const std::string& path, const std::string& reason) {
-    return "Can't save " + path + ": " + reason + ". The file on disk is as it was.";
+std::string CantSave(const std::string& path, const Error& error) {
+    const char* after = error.problem == Problem::Changed ? ". It is left as it is now."
+                                                          : ". The file on disk is as it was.";
+    return "Can't save " + path + ": " + Reason(error) + after;
 }
 
 }  // namespace tintwell::document

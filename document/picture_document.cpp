@@ -15,14 +15,14 @@ Result<engine::PixelBuffer> PictureDocument::Open(const std::string& path) {
 }
 
 Result<engine::PixelBuffer> PictureDocument::Reload() {
-    if (!HasFile()) return Fail("no picture has been loaded");
+    if (!HasFile()) return Fail(Problem::NoPicture);
     auto picture = ReadBmp(m_path);
     if (picture) m_changed = false;
     return picture;
 }
 
 Status PictureDocument::Save(const engine::PixelBuffer& picture) {
-    if (!HasFile()) return Fail("no picture has been loaded");
+    if (!HasFile()) return Fail(Problem::NoPicture);
     Status saved = WriteBmp(picture, m_path);
     if (saved) m_changed = false;
     return saved;

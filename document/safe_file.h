@@ -2,44 +2,34 @@
 
 #include <sys/types.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "document/file_stamp.h"
+#include "document/file_system.h"
 #include "document/result.h"
 
 namespace tintwell::document {
 
-// The system calls a safe save makes, one function each, so that tests can make any of them
-// fail. Each returns what the system call returns (-1 with errno set on failure).
-class FileSystem {
-public:
-    virtual ~FileSystem() = default;
-    // Creates and opens a new file from a template ending in XXXXXX, as mkstemp does.
-    virtual int CreateTemporary(std::string& pathTemplate);
-    virtual ssize_t Write(int fd, const void* data, std::size_t size);
-    virtual int ChangeMode(int fd, mode_t mode);
-    virtual int SyncToDisk(int fd);
-    virtual int Close(int fd);
-    virtual int Rename(const char* from, const char* to);
-    virtual int Remove(const char* path);
-    // Sets aside `size` bytes of disk for the file without changing its length.
-    virtual int Reserve(int fd, off_t size);
-    // Starts writing bytes already written to the disk, without waiting for it.
-    virtual void StartWriteback(int fd, off_t upTo);
-};
-
-FileSystem& RealFileSystem();
-
-// A new file that replaces `target` only when it has been written whole and flushed to disk.
-// Until Commit succeeds the target is untouched; a SafeFile that is given up, or whose Commit
-// fails, removes its temporary file.
+// A new file that replaces `target` only when it has been written whole, given what the old
+// file had (owner, group, permissions, extended attributes) and flushed to disk, and only if
+// the target is still the file it was when the SafeFile was made. Until then the new content
+// has no name (where the file system allows), so nothing is left behind by a crash or a kill;
+// a SafeFile that is given up, or whose Commit fails, leaves the target as it is.
 class SafeFile {
 public:
-    static Result<SafeFile> Create(const std::filesystem::path& target, FileSystem& fs);
+    // Replaces the file a symbolic link leads to, when `target` is one. Refuses a file this
+    // user may not write, a folder they may not write, a file with other hard links; with
+    // `mustBe`, anything but that file, unchanged.
+    static Result<SafeFile> Create(const std::filesystem::path& target,
+                                   FileSystem& system = RealFileSystem(),
+                                   const FileStamp* mustBe = nullptr);
     SafeFile(SafeFile&& other) noexcept;
     SafeFile& operator=(SafeFile&&) = delete;
     ~SafeFile();
@@ -48,18 +38,34 @@ public:
     // before any writing. File systems that cannot do it write without.
     Status Reserve(std::uint64_t size);
     Status Write(std::span<const std::uint8_t> bytes);
-    // Gives the file `mode`, flushes it to disk and moves it over the target.
-    Status Commit(std::optional<mode_t> mode);
+    // Gives the new file what the old one had, flushes it, and puts it in the target's place if
+    // the target is still as it was found and `stillValid`, asked last, says yes.
+    Status Commit(const std::function<bool()>& stillValid = {});
+
+    // The file that is replaced (links resolved).
+    const std::filesystem::path& Target() const { return m_target; }
 
 private:
-    SafeFile(FileSystem& fs, std::filesystem::path target, std::string temporary, int fd)
-        : m_fs(&fs), m_target(std::move(target)), m_temporary(std::move(temporary)), m_fd(fd) {}
+    using Attributes = std::vector<std::pair<std::string, std::string>>;
+    struct Original {
+        FileStamp stamp;
+        Attributes attributes;
+    };
+
+    SafeFile(FileSystem& system, std::filesystem::path target, std::optional<Original> original)
+        : m_fs(&system), m_target(std::move(target)), m_original(std::move(original)) {}
+    Status Open();
+    Status KeepWhatTheFileHad();
+    Status CopyAttributes();
+    Status GiveName();
+    Status StillAsFound(const std::function<bool()>& stillValid) const;
     void GiveUp();
 
     FileSystem* m_fs;
     std::filesystem::path m_target;
-    std::string m_temporary;
+    std::optional<Original> m_original;  // none where the target does not exist yet
     int m_fd = -1;
+    std::string m_named;  // the new file's temporary name, once it has one
     off_t m_written = 0;
     off_t m_nextWriteback = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -17,14 +18,24 @@ inline int BandCount(std::uint64_t pixels, std::uint64_t alone, int rows, unsign
 
 // Runs work(band, top, bottom) for `bands` bands of whole rows of [first, last), each on a
 // thread of its own but the first, which runs on the calling thread; returns when all are done.
+// A band whose thread cannot be started (the system is out of threads or memory) runs on the
+// calling thread too.
 template <typename Work>
 void InBands(int first, int last, int bands, const Work& work) {
     const auto edge = [&](int band) {
         return first + static_cast<int>(std::int64_t{last - first} * band / bands);
     };
     std::vector<std::jthread> threads;
-    for (int b = 1; b < bands; ++b) threads.emplace_back([&, b] { work(b, edge(b), edge(b + 1)); });
-    work(0, edge(0), edge(1));
+    std::vector<int> here = {0};
+    threads.reserve(static_cast<std::size_t>(bands));
+    for (int b = 1; b < bands; ++b) {
+        try {
+            threads.emplace_back([&, b] { work(b, edge(b), edge(b + 1)); });
+        } catch (const std::system_error&) {
+            here.push_back(b);
+        }
+    }
+    for (int b : here) work(b, edge(b), edge(b + 1));
 }
 
 }  // namespace tintwell::engine

@@ -1,5 +1,6 @@
 // The window as a user first meets it: its controls, drops onto "Drop BMP here", the fitting
 // to a picture and the pixel readout.
+#include <QFile>
 #include <QScreen>
 
 #include "form1_fixture.h"
@@ -19,6 +20,7 @@ private slots:
     void fieldsTakeThreeCharacters();
     void drops_data();
     void drops();
+    void dropsANameThatIsNotUtf8();
     void mouseDownShowsThePixel_data();
     void mouseDownShowsThePixel();
 };
@@ -186,6 +188,23 @@ void Form1WindowTest::drops() {
     QCOMPARE(w.form->PicturePath(), good.string());
     QCOMPARE(w.form->size(), size);
     QCOMPARE(w.States(), QStringLiteral("1000111"));
+}
+
+// A name is the bytes it is on disk: one that is not valid UTF-8 is read like any other, and shown
+// in the title as the system shows it.
+void Form1WindowTest::dropsANameThatIsNotUtf8() {
+    tests::TempDir dir;
+    const std::string name = "\xE9t\xE9.bmp";  // "été" in Latin-1
+    const auto path = tests::WritePicture(dir, name, 4, 3);
+    Window w;
+    QMimeData data;
+    data.setData(QStringLiteral("text/uri-list"),
+                 "file://" + QByteArray::fromStdString(dir.Path().string()) + "/%E9t%E9.bmp\r\n");
+    w.Drop(data);
+    QVERIFY(w.platform.messages.empty());
+    QCOMPARE(w.form->PicturePath(), path.string());
+    QCOMPARE(w.Title(), QStringLiteral("Tintwell - ") + QFile::decodeName(path.c_str()));
+    QCOMPARE(w.Picture()->size(), QSize(4, 3));
 }
 
 void Form1WindowTest::mouseDownShowsThePixel_data() {

@@ -142,30 +142,51 @@ struct DropCase {
     const char* name;
     QList<QUrl> urls;
     QString text;
-    int files;
+    QByteArray uriList;  // as a drag from another program carries it
+    std::vector<std::string> files;
 };
 
-class DropCount : public ::testing::TestWithParam<DropCase> {};
+class DroppedFiles : public ::testing::TestWithParam<DropCase> {};
 
-TEST_P(DropCount, CountsLocalFilesOnly) {
+TEST_P(DroppedFiles, AreTheLocalFilesAsTheBytesTheyName) {
     QMimeData data;
     if (!GetParam().urls.isEmpty()) data.setUrls(GetParam().urls);
     if (!GetParam().text.isEmpty()) data.setText(GetParam().text);
-    EXPECT_EQ(DroppedFiles(data).size(), GetParam().files);
+    if (!GetParam().uriList.isEmpty()) data.setData("text/uri-list", GetParam().uriList);
+    EXPECT_EQ(ui::DroppedFiles(data), GetParam().files);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DropCount,
+    Cases, DroppedFiles,
     ::testing::Values(
-        DropCase{"one", {QUrl::fromLocalFile("/p/a.bmp")}, {}, 1},
-        DropCase{"two", {QUrl::fromLocalFile("/p/a.bmp"), QUrl::fromLocalFile("/p/b.bmp")}, {}, 2},
-        DropCase{"text", {}, "/p/a.bmp", 0},
-        DropCase{"web_link", {QUrl("https://example.org/a.bmp")}, {}, 0},
+        DropCase{"one", {QUrl::fromLocalFile("/p/a.bmp")}, {}, {}, {"/p/a.bmp"}},
+        DropCase{"two",
+                 {QUrl::fromLocalFile("/p/a.bmp"), QUrl::fromLocalFile("/p/b c.bmp")},
+                 {},
+                 {},
+                 {"/p/a.bmp", "/p/b c.bmp"}},
+        DropCase{"text", {}, "/p/a.bmp", {}, {}},
+        DropCase{"web_link", {QUrl("https://example.org/a.bmp")}, {}, {}, {}},
         DropCase{"file_and_link",
                  {QUrl::fromLocalFile("/p/a.bmp"), QUrl("https://example.org/b.bmp")},
                  {},
-                 1},
-        DropCase{"file_with_text", {QUrl::fromLocalFile("/p/a.bmp")}, "file:///p/a.bmp", 1}),
+                 {},
+                 {"/p/a.bmp"}},
+        DropCase{"file_with_text",
+                 {QUrl::fromLocalFile("/p/a.bmp")},
+                 "file:///p/a.bmp",
+                 {},
+                 {"/p/a.bmp"}},
+        DropCase{"not_utf8", {}, {}, "file:///p/%E9t%E9.bmp\r\n", {"/p/\xE9t\xE9.bmp"}},
+        DropCase{"utf8", {}, {}, "file:///p/%C3%A9t%C3%A9.bmp\r\n", {"/p/\xC3\xA9t\xC3\xA9.bmp"}},
+        DropCase{"comments_and_hosts",
+                 {},
+                 {},
+                 "# from a file manager\r\nfile://localhost/p/a.bmp\r\nfile:/p/b.bmp\r\n"
+                 "FILE:///p/c.bmp\nfile://elsewhere/p/d.bmp\r\n\r\n",
+                 {"/p/a.bmp", "/p/b.bmp", "/p/c.bmp"}},
+        DropCase{"a_nul_in_the_name", {}, {}, "file:///p/a.bmp%00.txt\r\n", {}},
+        DropCase{"relative", {}, {}, "file:p/a.bmp\r\n", {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

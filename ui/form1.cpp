@@ -94,16 +94,16 @@ int Form1::InitialHeight() const {
 }
 
 void Form1::Label3_OLEDragDrop(const QMimeData& data) {
-    const QStringList files = DroppedFiles(data);
+    const std::vector<std::string> files = DroppedFiles(data);
     if (files.size() != 1) return Tell("One at a time please!");
-    const std::string path = QFile::encodeName(files.front()).toStdString();
+    const std::string& path = files.front();
     if (!document::HasBmpName(path)) return Tell(document::kNotBmp);
     auto picture = m_document.Open(path);
     if (!picture) return Tell(document::kCantRead);
 
     m_c.picture1->SetPicture(std::move(picture.Value()));
     PictureShown();
-    setWindowTitle(QStringLiteral("Tintwell - ") + files.front());
+    setWindowTitle(QStringLiteral("Tintwell - ") + QFile::decodeName(path.c_str()));
     m_c.pictureArea->show();
     m_c.btnProcess->setEnabled(true);
     m_c.btnReload->setEnabled(false);
@@ -117,7 +117,7 @@ void Form1::Tell(const std::string& message) {
 
 void Form1::Picture1_MouseDown(int x, int y) {
     setWindowTitle(
-        QString::fromStdString(PixelCaption(m_document.Path(), m_c.picture1->Point(x, y))));
+        QFile::decodeName(PixelCaption(m_document.Path(), m_c.picture1->Point(x, y)).c_str()));
 }
 
 // Fits the window to the picture at 100% within the screen; where the screen cuts it, the

@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "document/intake.h"
+#include "document/reason.h"
 #include "engine/correction_pass.h"
 #include "engine/settings_message.h"
 #include "ui/colours.h"
@@ -61,7 +62,7 @@ void Form1::btnProcess_Click() {
     LeaveProcessingState(false, reloaded.Ok());
     if (!reloaded) {
         Tell("Can't reload " + m_document.Path() +
-             " after cancelling: " + reloaded.Failure().reason +
+             " after cancelling: " + document::Reason(reloaded.Failure()) +
              ". The picture shown is only partly corrected; it can't be saved or processed.");
     }
 }
@@ -129,8 +130,8 @@ document::Status Form1::Reload() {
 void Form1::btnReload_Click() {
     const document::Status reloaded = Reload();
     if (!reloaded) {
-        return Tell("Can't reload " + m_document.Path() + ": " + reloaded.Failure().reason +
-                    ". The picture shown is unchanged.");
+        return Tell("Can't reload " + m_document.Path() + ": " +
+                    document::Reason(reloaded.Failure()) + ". The picture shown is unchanged.");
     }
     m_c.btnSave->setEnabled(false);
     m_c.btnProcess->setEnabled(true);
@@ -140,7 +141,7 @@ void Form1::btnReload_Click() {
 void Form1::btnSave_Click() {
     const document::Status saved = m_document.Save(m_c.picture1->Pixels());
     if (!saved) {
-        Tell(document::CantSave(m_document.Path(), saved.Failure().reason));
+        Tell(document::CantSave(m_document.Path(), saved.Failure()));
     }
 }
 

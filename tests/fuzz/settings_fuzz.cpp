@@ -1,7 +1,8 @@
 // libFuzzer entry: any bytes, split at NUL bytes into the six level texts (black red, green,
 // blue, then white), through the number reading and the settling of black points and factors,
 // and through the batch program's command line, both as its --black and --white and as any
-// arguments. Every channel must come out within its promised ranges, or be refused.
+// arguments. Every channel must come out within its promised ranges, or be refused; what the
+// batch program takes must settle.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed.options && !commas) {
         Check(parsed.options->blacks == PerChannel<std::string>{texts[0], texts[1], texts[2]});
         Check(parsed.options->whites == PerChannel<std::string>{texts[3], texts[4], texts[5]});
+        // What the batch program's strict reading takes, the window's rule can use, and every
+        // channel stretches upward.
+        Check(!r.error);
+        for (int c = 0; c < kChannels; ++c) Check(r.levels.factor[c] > 0);
     }
     // And as any arguments at all.
     (void)tintwell::batch::ParseOptions({texts.begin(), texts.end()}, 2);

@@ -1,0 +1,401 @@
+// The roll program never loses a file: no destination is an input, a file that changes while it
+// is worked on is refused, a typo or a closed pipe or a signal or a lack of memory destroys
+// nothing, and no temporary file survives. Run as a user runs it, where that is how a fault shows.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <sstream>
+#include <thread>
+
+#include "batch/options.h"
+#include "batch/roll.h"
+#include "batch/work.h"
+#include "bmp_test_files.h"
+#include "document/bmp_writer.h"
+#include "program_runner.h"
+#include "temp_dir.h"
+
+// The replaced new and delete below are a pair; GCC sees only malloc meeting delete.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+// Allocations of a quarter megabyte and more fail while this is set, as they do under memory
+// pressure.
+static std::atomic<bool> g_failBigAllocations{false};
+
+void* operator new(std::size_t size) {
+    if (g_failBigAllocations.load() && size >= (std::size_t{1} << 18)) throw std::bad_alloc();
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace tintwell::batch {
+namespace {
+
+namespace fs = std::filesystem;
+
+const engine::Levels kLevels =
+    engine::CalcFactors({"12", "41", "77"}, {"201", "188", "230"}).levels;
+
+std::vector<std::uint8_t> BytesOf(const engine::PixelBuffer& picture) {
+    tests::TempDir dir;
+    document::WriteBmp(picture, dir / "p.bmp");
+    return tests::ReadBytes(dir / "p.bmp");
+}
+
+// A picture file as it was written an hour ago: a rewrite now gives it another time.
+void WriteAged(const engine::PixelBuffer& picture, const fs::path& path) {
+    document::WriteBmp(picture, path);
+    const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), hourAgo, 0);
+}
+
+enum class State { Original, Corrected, Either };
+
+struct RunCase {
+    const char* name;
+    std::vector<std::string> files;                    // pictures made in the folder first
+    std::function<void(const fs::path& dir)> prepare;  // links, pipes, folders
+    std::vector<std::string> args;                     // after the program's name
+    tests::Output output;
+    int signal;
+    int status;
+    const char* err;  // what standard error says, or holds for interrupted runs
+    std::vector<std::pair<std::string, State>> after;
+};
+
+void PrintTo(const RunCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ProgramRun : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(ProgramRun, LeavesEveryFileWholeAndSaysWhy) {
+    const RunCase& c = GetParam();
+    const bool big = c.output == tests::Output::SignalAfterLine;
+    const engine::PixelBuffer picture = big ? tests::Pattern(2500, 2000) : tests::Pattern(23, 17);
+    const auto original = BytesOf(picture), corrected = BytesOf(tests::Corrected(picture, kLevels));
+    tests::TempDir dir;
+    for (const std::string& f : c.files) {
+        fs::create_directories((dir / f).parent_path());
+        document::WriteBmp(picture, dir / f);
+    }
+    if (c.prepare) c.prepare(dir.Path());
+    const std::size_t entries = std::distance(fs::recursive_directory_iterator(dir.Path()), {});
+    std::vector<std::string> args = {TINTWELL_BATCH_PROGRAM};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+
+    const tests::Ran ran = tests::RunProgram(dir.Path(), args, c.output, c.signal);
+
+    EXPECT_EQ(ran.status, c.status) << ran.err;
+    if (c.signal != 0) {
+        EXPECT_NE(ran.err.find(c.err), std::string::npos) << ran.err;
+    } else {
+        EXPECT_EQ(ran.err, c.err);
+    }
+    int originals = 0, corrections = 0;
+    for (const auto& [file, state] : c.after) {
+        const auto bytes = tests::ReadBytes(dir / file);
+        originals += bytes == original;
+        corrections += bytes == corrected;
+        if (state == State::Either) {
+            EXPECT_TRUE(bytes == original || bytes == corrected) << file;
+        } else {
+            EXPECT_EQ(bytes, state == State::Original ? original : corrected) << file;
+        }
+    }
+    if (c.signal != 0) {
+        EXPECT_GT(corrections, 0);
+        // A pass running when the signal comes is given up, not finished.
+        EXPECT_TRUE(c.signal == SIGKILL || originals > 0);
+    }
+    // No temporary file, named or not, is left behind.
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir.Path()), {}), entries);
+}
+
+const std::vector<std::string> kApply = {"--black", "12,41,77", "--white", "201,188,230"};
+
+std::vector<std::string> Apply(std::vector<std::string> rest) {
+    rest.insert(rest.begin(), kApply.begin(), kApply.end());
+    return rest;
+}
+
+// A name of 250 bytes, legal on every Linux file system: the temporary name must not add to it.
+const std::string kLongName = [] {
+    std::string name;
+    for (int i = 0; i < 82; ++i) name += "\xE5\x86\x99";  // 写
+    return name + ".bmp";
+}();
+
+const std::vector<std::string> kRoll = {"f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp",
+                                        "f5.bmp", "f6.bmp", "f7.bmp", "f8.bmp"};
+
+std::vector<std::pair<std::string, State>> EitherWay(const std::vector<std::string>& files) {
+    std::vector<std::pair<std::string, State>> after;
+    for (const auto& f : files) after.emplace_back(f, State::Either);
+    return after;
+}
+
+RunCase Interrupted(const char* name, int signal, int status) {
+    std::vector<std::string> args = Apply({"--in-place", "--jobs", "2"});
+    args.insert(args.end(), kRoll.begin(), kRoll.end());
+    return {name,
+            kRoll,
+            nullptr,
+            args,
+            tests::Output::SignalAfterLine,
+            signal,
+            status,
+            signal == SIGKILL ? "" : "tintwell-batch: interrupted",
+            EitherWay(kRoll)};
+}
+
+const char* const kOverOriginal = "tintwell-batch: --output would write over an original: ";
+const char* const kNoOther = ". Nothing was written; choose another folder, or --in-place.\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProgramRun,
+    ::testing::Values(
+        RunCase{"output_into_its_own_folder",
+                {"a.bmp"},
+                nullptr,
+                Apply({"--output", ".", "a.bmp"}),
+                tests::Output::File,
+                0,
+                2,
+                "tintwell-batch: --output would write over an original: ./a.bmp is a.bmp. Nothing "
+                "was written; choose another folder, or --in-place.\n",
+                {{"a.bmp", State::Original}}},
+        RunCase{"output_holding_an_input",
+                {"a.bmp", "out/a.bmp"},
+                nullptr,
+                Apply({"--output", "out", "a.bmp", "out/a.bmp"}),
+                tests::Output::File,
+                0,
+                2,
+                "tintwell-batch: --output would write over an original: out/a.bmp is out/a.bmp. "
+                "Nothing was written; choose another folder, or --in-place.\n",
+                {{"a.bmp", State::Original}, {"out/a.bmp", State::Original}}},
+        RunCase{"output_name_a_link_to_an_input",
+                {"a.bmp"},
+                [](const fs::path& dir) {
+                    fs::create_directory(dir / "out");
+                    fs::create_symlink("../a.bmp", dir / "out/a.bmp");
+                },
+                Apply({"--output", "out", "a.bmp"}),
+                tests::Output::File,
+                0,
+                2,
+                "tintwell-batch: --output would write over an original: out/a.bmp is a.bmp. "
+                "Nothing was written; choose another folder, or --in-place.\n",
+                {{"a.bmp", State::Original}}},
+        RunCase{"output_name_a_hard_link_to_an_input",
+                {"a.bmp"},
+                [](const fs::path& dir) {
+                    fs::create_directory(dir / "out");
+                    fs::create_hard_link(dir / "a.bmp", dir / "out/a.bmp");
+                },
+                Apply({"--output", "out", "a.bmp"}),
+                tests::Output::File,
+                0,
+                2,
+                "tintwell-batch: --output would write over an original: out/a.bmp is a.bmp. "
+                "Nothing was written; choose another folder, or --in-place.\n",
+                {{"a.bmp", State::Original}}},
+        RunCase{"in_place_twice_through_a_link",
+                {"a.bmp"},
+                [](const fs::path& dir) { fs::create_symlink("a.bmp", dir / "link.bmp"); },
+                Apply({"--in-place", "a.bmp", "link.bmp"}),
+                tests::Output::File,
+                0,
+                1,
+                "link.bmp: a.bmp is written to link.bmp already; this one is left out\n",
+                {{"a.bmp", State::Corrected}}},
+        RunCase{"a_pipe_among_the_files",
+                {"a.bmp"},
+                [](const fs::path& dir) { ::mkfifo((dir / "f.bmp").c_str(), 0600); },
+                Apply({"--in-place", "f.bmp", "a.bmp"}),
+                tests::Output::File,
+                0,
+                1,
+                "f.bmp: Can't read that for some reason: it is not a regular file (a pipe, a "
+                "device or a socket)\n",
+                {{"a.bmp", State::Corrected}}},
+        RunCase{"hard_linked_in_place",
+                {"a.bmp"},
+                [](const fs::path& dir) { fs::create_hard_link(dir / "a.bmp", dir / "b.bmp"); },
+                Apply({"--in-place", "a.bmp"}),
+                tests::Output::File,
+                0,
+                1,
+                "a.bmp: Can't save a.bmp: it has other names (hard links), which replacing it "
+                "would split off. The file on disk is as it was.\n",
+                {{"a.bmp", State::Original}, {"b.bmp", State::Original}}},
+        RunCase{"longest_name",
+                {kLongName},
+                nullptr,
+                Apply({"--in-place", kLongName}),
+                tests::Output::File,
+                0,
+                0,
+                "",
+                {{kLongName, State::Corrected}}},
+        RunCase{"suggestions_to_a_full_disk",
+                {"a.bmp"},
+                nullptr,
+                {"--suggest", "a.bmp"},
+                tests::Output::Full,
+                0,
+                1,
+                "tintwell-batch: the results could not all be written to standard output\n",
+                {{"a.bmp", State::Original}}},
+        RunCase{"report_into_a_closed_pipe",
+                {"a.bmp", "b.bmp", "c.bmp", "d.bmp"},
+                nullptr,
+                Apply({"--in-place", "--jobs", "1", "a.bmp", "b.bmp", "c.bmp", "d.bmp"}),
+                tests::Output::ClosedAfterLine,
+                0,
+                1,
+                "tintwell-batch: the results could not all be written to standard output\n",
+                {{"a.bmp", State::Corrected},
+                 {"b.bmp", State::Corrected},
+                 {"c.bmp", State::Corrected},
+                 {"d.bmp", State::Corrected}}},
+        Interrupted("interrupt", SIGINT, 130), Interrupted("terminate", SIGTERM, 130),
+        Interrupted("hang_up", SIGHUP, 130), Interrupted("kill", SIGKILL, 128 + SIGKILL)),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The file system as it is, with another program acting on the files at a chosen point of the
+// job: from another thread, as another program would.
+class Meddled : public document::FileSystem {
+public:
+    enum class At { Reading, Writing, Flushing };
+    Meddled(At at, std::function<void()> act) : m_at(at), m_act(std::move(act)) {}
+    ssize_t ReadAt(int fd, void* data, std::size_t size, off_t at) override {
+        if (m_at == At::Reading && ++m_reads == 4) Act();  // between two bands of pixels
+        return FileSystem::ReadAt(fd, data, size, at);
+    }
+    ssize_t Write(int fd, const void* data, std::size_t size) override {
+        if (m_at == At::Writing) Act();
+        return FileSystem::Write(fd, data, size);
+    }
+    int SyncToDisk(int fd) override {
+        if (m_at == At::Flushing) Act();
+        return FileSystem::SyncToDisk(fd);
+    }
+
+private:
+    void Act() {
+        if (std::exchange(m_acted, true)) return;
+        std::thread(m_act).join();
+    }
+    At m_at;
+    std::function<void()> m_act;
+    int m_reads = 0;
+    bool m_acted = false;
+};
+
+enum class Meddling { Rewrite, MoveOver, MakeDestination };
+
+struct ChangeCase {
+    const char* name;
+    bool inPlace;
+    Meddled::At at;
+    Meddling what;
+    const char* line;  // after "IN: ", where IN and OUT stand for the two paths
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ChangedWhileWorkedOn : public ::testing::TestWithParam<ChangeCase> {};
+
+TEST_P(ChangedWhileWorkedOn, IsRefusedAndLeftAsItIsNow) {
+    const ChangeCase& c = GetParam();
+    tests::TempDir dir;
+    const fs::path input = dir / "a.bmp", output = dir / "out.bmp";
+    const fs::path target = c.inPlace ? input : output;
+    const engine::PixelBuffer picture = tests::Pattern(700, 600);    // read in two chunks
+    const auto other = BytesOf(tests::Corrected(picture, kLevels));  // the same size
+    WriteAged(picture, input);
+    Meddled system(c.at, [&] {
+        if (c.what == Meddling::Rewrite) tests::WriteBytes(input, other);
+        if (c.what == Meddling::MoveOver) {
+            tests::WriteBytes(dir / "new.bmp", other);
+            fs::rename(dir / "new.bmp", input);
+        }
+        if (c.what == Meddling::MakeDestination) tests::WriteBytes(output, other);
+    });
+    const std::atomic<bool> stop{false};
+
+    const Outcome outcome = CorrectFile(input.string(), kLevels, {target, c.inPlace}, stop, system);
+
+    EXPECT_EQ(outcome.kind, Outcome::Kind::Refused);
+    std::string line = c.line;
+    for (const auto& [name, path] : {std::pair{"IN", input}, {"OUT", output}}) {
+        if (const auto at = line.find(name); at != std::string::npos)
+            line.replace(at, std::string(name).size(), path.string());
+    }
+    EXPECT_EQ(outcome.line, input.string() + ": " + line);
+    EXPECT_EQ(tests::ReadBytes(input),
+              c.what == Meddling::MakeDestination ? BytesOf(picture) : other);
+    EXPECT_EQ(fs::exists(output), c.what == Meddling::MakeDestination);
+    if (fs::exists(output)) {
+        EXPECT_EQ(tests::ReadBytes(output), other);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1 + fs::exists(output));
+}
+
+const char* const kReadChanged = "it changed while it was read; it is left as it is now";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChangedWhileWorkedOn,
+    ::testing::Values(
+        ChangeCase{"rewritten_while_read", true, Meddled::At::Reading, Meddling::Rewrite,
+                   kReadChanged},
+        ChangeCase{"rewritten_while_read_for_output", false, Meddled::At::Reading,
+                   Meddling::Rewrite, kReadChanged},
+        ChangeCase{"moved_over_while_written", true, Meddled::At::Writing, Meddling::MoveOver,
+                   "Can't save IN: the file changed while it was worked on. It is left as it "
+                   "is now."},
+        ChangeCase{"rewritten_before_the_rename", true, Meddled::At::Flushing, Meddling::Rewrite,
+                   "it changed while it was worked on; it is left as it is now"},
+        ChangeCase{"rewritten_before_the_rename_for_output", false, Meddled::At::Flushing,
+                   Meddling::Rewrite, "it changed while it was worked on; nothing was written"},
+        ChangeCase{"destination_made_meanwhile", false, Meddled::At::Writing,
+                   Meddling::MakeDestination,
+                   "Can't save OUT: the file changed while it was worked on. It is left as "
+                   "it is now."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Roll, RunningOutOfMemoryRefusesTheFileAndGoesOn) {
+    tests::TempDir dir;
+    const engine::PixelBuffer picture = tests::Pattern(700, 600);
+    document::WriteBmp(picture, dir / "a.bmp");
+    const auto original = tests::ReadBytes(dir / "a.bmp");
+    const std::atomic<bool> stop{false};
+
+    g_failBigAllocations = true;
+    const Outcome starved =
+        CorrectFile((dir / "a.bmp").string(), kLevels, {dir / "a.bmp", true}, stop);
+    g_failBigAllocations = false;
+    const Outcome fed = CorrectFile((dir / "a.bmp").string(), kLevels, {dir / "a.bmp", true}, stop);
+
+    EXPECT_EQ(starved.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(starved.line, (dir / "a.bmp").string() +
+                                ": Can't read that for some reason: there is not enough memory");
+    EXPECT_EQ(fed.kind, Outcome::Kind::Done);
+    EXPECT_EQ(tests::ReadBytes(dir / "a.bmp"), BytesOf(tests::Corrected(picture, kLevels)));
+}
+
+}  // namespace
+}  // namespace tintwell::batch

@@ -1,0 +1,383 @@
+// Replacing a file: each step of the save failing in turn, and what the new file keeps of the
+// old one (owner, group, permissions, extended attributes), as root and as another user.
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <functional>
+#include <map>
+
+#include "bmp_test_files.h"
+#include "document/bmp_writer.h"
+#include "document/reason.h"
+#include "temp_dir.h"
+
+namespace tintwell::document {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::uint8_t> kOriginal = {'B', 'M', 9,   9,   9,   9,   'o',
+                                             'r', 'i', 'g', 'i', 'n', 'a', 'l'};
+
+std::size_t Entries(const fs::path& dir) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+// The real file system, with one step of the save made to fail the way a full disk, a flaky
+// network share or a yanked drive makes it fail; writes take at most `most` bytes at a time,
+// as a pipe or a signal may cut them short.
+enum class Step {
+    None,
+    Unnamed,
+    Named,
+    Reserve,
+    FirstWrite,
+    LastWrite,
+    Owner,
+    Attribute,
+    Mode,
+    Sync,
+    Link,
+    Close,
+    Rename
+};
+
+class FaultyFileSystem : public FileSystem {
+public:
+    FaultyFileSystem(Step step, int error, bool unnamed = true, std::size_t most = SIZE_MAX)
+        : m_step(step), m_error(error), m_unnamed(unnamed), m_most(most) {}
+    int OpenUnnamed(const char* folder, mode_t mode) override {
+        if (!m_unnamed) return Failed(EOPNOTSUPP);  // a file system without them
+        return Fault(Step::Unnamed, [&] { return FileSystem::OpenUnnamed(folder, mode); });
+    }
+    int CreateTemporary(std::string& name) override {
+        return Fault(Step::Named, [&] { return FileSystem::CreateTemporary(name); });
+    }
+    int Reserve(int fd, off_t size) override {
+        return Fault(Step::Reserve, [&] { return FileSystem::Reserve(fd, size); });
+    }
+    ssize_t Write(int fd, const void* data, std::size_t size) override {
+        ++m_writes;
+        const bool last = m_step == Step::LastWrite && m_writes == m_lastWrite;
+        if ((m_step == Step::FirstWrite && m_writes == 1) || last) return Failed(m_error);
+        return FileSystem::Write(fd, data, std::min(size, m_most));
+    }
+    int ChangeOwner(int fd, uid_t owner, gid_t group) override {
+        return Fault(Step::Owner, [&] { return FileSystem::ChangeOwner(fd, owner, group); });
+    }
+    int SetAttribute(int fd, const char* name, const void* value, std::size_t size) override {
+        return Fault(Step::Attribute,
+                     [&] { return FileSystem::SetAttribute(fd, name, value, size); });
+    }
+    int ChangeMode(int fd, mode_t mode) override {
+        return Fault(Step::Mode, [&] { return FileSystem::ChangeMode(fd, mode); });
+    }
+    int SyncToDisk(int fd) override {
+        return Fault(Step::Sync, [&] { return FileSystem::SyncToDisk(fd); });
+    }
+    int Link(int fd, const char* path) override {
+        return Fault(Step::Link, [&] { return FileSystem::Link(fd, path); });
+    }
+    int Close(int fd) override {
+        const int closed = FileSystem::Close(fd);
+        return Fault(Step::Close, [&] { return closed; });
+    }
+    int Rename(const char* from, const char* to) override {
+        return Fault(Step::Rename, [&] { return FileSystem::Rename(from, to); });
+    }
+    void FailOnWrite(int n) { m_lastWrite = n; }
+    int Writes() const { return m_writes; }
+
+private:
+    static int Failed(int error) {
+        errno = error;
+        return -1;
+    }
+    template <typename Call>
+    int Fault(Step at, const Call& call) {
+        return m_step == at ? Failed(m_error) : call();
+    }
+    Step m_step;
+    int m_error;
+    bool m_unnamed;
+    std::size_t m_most;
+    int m_writes = 0, m_lastWrite = 0;
+};
+
+struct FaultCase {
+    const char* name;
+    Step step;
+    int error;
+    bool unnamed;  // whether the file system has unnamed files
+    const char* reason;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class InjectedFault : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(InjectedFault, IsReportedAndLeavesTheOriginalAndNoTemporaryFile) {
+    const FaultCase& c = GetParam();
+    tests::TempDir dir;
+    const fs::path target = dir / "a.bmp";
+    const engine::PixelBuffer picture = tests::Pattern(700, 600);  // more than one chunk
+    FaultyFileSystem dryRun(Step::None, 0);  // fails nothing: counts the writes
+    ASSERT_TRUE(WriteBmp(picture, dir / "count.bmp", dryRun).Ok());
+    ASSERT_GT(dryRun.Writes(), 2);
+    fs::remove(dir / "count.bmp");
+    tests::WriteBytes(target, kOriginal);
+    // An attribute of the original, so that copying attributes is a step of every save.
+    ASSERT_EQ(setxattr(target.c_str(), "user.frame", "12", 2, 0), 0);
+
+    FaultyFileSystem faulty(c.step, c.error, c.unnamed);
+    faulty.FailOnWrite(dryRun.Writes());
+    const Status saved = WriteBmp(picture, target, faulty);
+
+    ASSERT_FALSE(saved.Ok());
+    EXPECT_EQ(Reason(saved.Failure()), c.reason);
+    EXPECT_EQ(tests::ReadBytes(target), kOriginal);
+    EXPECT_EQ(Entries(dir.Path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, InjectedFault,
+    ::testing::Values(
+        FaultCase{"unnamed", Step::Unnamed, ENOSPC, true,
+                  "it could not be written: No space left on device"},
+        FaultCase{"named", Step::Named, EACCES, false,
+                  "it could not be written: Permission denied"},
+        FaultCase{"reserve", Step::Reserve, ENOSPC, true,
+                  "it could not be written: No space left on device"},
+        FaultCase{"first_write", Step::FirstWrite, EIO, true,
+                  "it could not be written: Input/output error"},
+        FaultCase{"last_write", Step::LastWrite, ENOSPC, false,
+                  "it could not be written: No space left on device"},
+        FaultCase{"attribute", Step::Attribute, EPERM, true,
+                  "its extended attributes (ACLs, security labels) could not be kept: Operation "
+                  "not permitted"},
+        FaultCase{"mode", Step::Mode, EROFS, true,
+                  "it could not be written: Read-only file system"},
+        FaultCase{"sync", Step::Sync, EIO, true,
+                  "it could not be written to disk: Input/output error"},
+        FaultCase{"link", Step::Link, EMLINK, true, "it could not be written: Too many links"},
+        FaultCase{"close", Step::Close, EIO, false,
+                  "it could not be written to disk: Input/output error"},
+        FaultCase{"rename", Step::Rename, EXDEV, true,
+                  "it could not take the old file's place: Invalid cross-device link"},
+        FaultCase{"rename_named", Step::Rename, EBUSY, false,
+                  "it could not take the old file's place: Device or resource busy"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A file system that writes a few bytes at a time is written whole all the same, with or without
+// unnamed files.
+TEST(SafeFile, WritesWholeThroughShortWrites) {
+    tests::TempDir dir;
+    const engine::PixelBuffer picture = tests::Pattern(300, 200);
+    ASSERT_TRUE(WriteBmp(picture, dir / "whole.bmp").Ok());
+    for (const bool unnamed : {true, false}) {
+        FaultyFileSystem shortWrites(Step::None, 0, unnamed, 1000);
+        tests::WriteBytes(dir / "a.bmp", kOriginal);
+        ASSERT_TRUE(WriteBmp(picture, dir / "a.bmp", shortWrites).Ok());
+        EXPECT_EQ(tests::ReadBytes(dir / "a.bmp"), tests::ReadBytes(dir / "whole.bmp"));
+        EXPECT_EQ(Entries(dir.Path()), 2u);
+    }
+}
+
+// What replacing needs to keep: everything of the file but its content.
+struct Kept {
+    uid_t owner;
+    gid_t group;
+    mode_t mode;
+    std::map<std::string, std::string> attributes;
+    bool operator==(const Kept&) const = default;
+};
+
+Kept KeptOf(const fs::path& file) {
+    struct stat s {};
+    EXPECT_EQ(::stat(file.c_str(), &s), 0);
+    Kept kept{s.st_uid, s.st_gid, s.st_mode & 07777, {}};
+    char names[4096];
+    const ssize_t size = listxattr(file.c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
+        char value[1024];
+        const ssize_t n = getxattr(file.c_str(), names + at, value, sizeof value);
+        kept.attributes[names + at] =
+            std::string(value, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    }
+    return kept;
+}
+
+// A POSIX ACL as the kernel stores it: the file's owner rw, user `reader` r, group r, mask r.
+std::string Acl(uid_t reader) {
+    std::string acl;
+    const auto put = [&](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) acl += static_cast<char>(v >> (8 * i));
+    };
+    put(2, 4);  // version
+    for (const auto& [tag, perm, id] : {std::tuple{0x01u, 6u, ~0u},
+                                        {0x02u, 4u, reader},
+                                        {0x04u, 4u, ~0u},
+                                        {0x10u, 4u, ~0u},
+                                        {0x20u, 0u, ~0u}}) {
+        put(tag, 2);
+        put(perm, 2);
+        put(id, 4);
+    }
+    return acl;
+}
+
+struct Nobody {
+    uid_t uid;
+    gid_t gid;
+};
+Nobody TheNobodyUser() {
+    const passwd* user = getpwnam("nobody");
+    return user ? Nobody{user->pw_uid, user->pw_gid} : Nobody{65534, 65534};
+}
+
+// Acts as `nobody` (ids and groups) for its lifetime; the test process is root.
+class ActingAsNobody {
+public:
+    ActingAsNobody() : m_groups(static_cast<std::size_t>(getgroups(0, nullptr))) {
+        getgroups(static_cast<int>(m_groups.size()), m_groups.data());
+        const Nobody n = TheNobodyUser();
+        EXPECT_EQ(setgroups(1, &n.gid), 0);
+        EXPECT_EQ(setegid(n.gid), 0);
+        EXPECT_EQ(seteuid(n.uid), 0);
+    }
+    ~ActingAsNobody() {
+        EXPECT_EQ(seteuid(0), 0);
+        EXPECT_EQ(setegid(0), 0);
+        EXPECT_EQ(setgroups(m_groups.size(), m_groups.data()), 0);
+    }
+
+private:
+    std::vector<gid_t> m_groups;
+};
+
+struct ReplaceCase {
+    const char* name;
+    // Makes dir/f/a.bmp (or what it names) and its folder as the row needs them.
+    std::function<void(const fs::path& folder, const fs::path& file)> prepare;
+    bool asNobody;
+    const char* reason;  // "" where the save goes through
+};
+
+void PrintTo(const ReplaceCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class Replacing : public ::testing::TestWithParam<ReplaceCase> {};
+
+TEST_P(Replacing, KeepsWhatTheFileHadOrRefusesAndLeavesIt) {
+    if (!tests::IsRoot()) GTEST_SKIP() << "needs root, to own files as others do";
+    const ReplaceCase& c = GetParam();
+    tests::TempDir dir;
+    fs::permissions(dir.Path(), fs::perms::all);
+    const fs::path folder = dir / "f", file = folder / "a.bmp";
+    fs::create_directory(folder);
+    tests::WriteBytes(file, kOriginal);
+    c.prepare(folder, file);
+    const fs::path real = fs::canonical(file);
+    const Kept before = KeptOf(real);
+    const std::size_t entries = Entries(folder);
+    const engine::PixelBuffer picture = tests::Pattern(5, 4);
+
+    Status saved = Fail(Problem::CantWrite);
+    if (c.asNobody) {
+        ActingAsNobody nobody;
+        saved = WriteBmp(picture, file);
+    } else {
+        saved = WriteBmp(picture, file);
+    }
+
+    EXPECT_EQ(saved.Ok() ? "" : Reason(saved.Failure()), std::string(c.reason));
+    EXPECT_EQ(KeptOf(real), before);
+    EXPECT_EQ(Entries(folder), entries);
+    EXPECT_EQ(tests::ReadBytes(real) == kOriginal, !saved.Ok());
+}
+
+void Own(const fs::path& path, uid_t uid, gid_t gid, mode_t mode) {
+    EXPECT_EQ(::chown(path.c_str(), uid, gid), 0);
+    EXPECT_EQ(::chmod(path.c_str(), mode), 0);
+}
+
+const Nobody kNobody = TheNobodyUser();
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Replacing,
+    ::testing::Values(
+        ReplaceCase{"through_a_link",
+                    [](const fs::path& folder, const fs::path& file) {
+                        fs::rename(file, folder / "real.bmp");
+                        fs::create_symlink("real.bmp", file);
+                        ::chmod((folder / "real.bmp").c_str(), 0640);
+                    },
+                    false, ""},
+        ReplaceCase{"another_users_file_as_root",
+                    [](const fs::path&, const fs::path& file) {
+                        Own(file, kNobody.uid, kNobody.gid, 0640);
+                    },
+                    false, ""},
+        ReplaceCase{"read_only_to_all_but_root",
+                    [](const fs::path&, const fs::path& file) { Own(file, 0, 0, 0444); }, false,
+                    ""},
+        ReplaceCase{"attributes_and_acl",
+                    [](const fs::path&, const fs::path& file) {
+                        const std::string acl = Acl(kNobody.uid);
+                        EXPECT_EQ(setxattr(file.c_str(), "user.frame", "12", 2, 0), 0);
+                        EXPECT_EQ(setxattr(file.c_str(), "system.posix_acl_access", acl.data(),
+                                           acl.size(), 0),
+                                  0);
+                    },
+                    false, ""},
+        ReplaceCase{"folder_acl_not_taken",
+                    [](const fs::path& folder, const fs::path&) {
+                        const std::string acl = Acl(kNobody.uid);
+                        EXPECT_EQ(setxattr(folder.c_str(), "system.posix_acl_default", acl.data(),
+                                           acl.size(), 0),
+                                  0);
+                    },
+                    false, ""},
+        ReplaceCase{"hard_link",
+                    [](const fs::path& folder, const fs::path& file) {
+                        fs::create_hard_link(file, folder / "other-name.bmp");
+                    },
+                    false, "it has other names (hard links), which replacing it would split off"},
+        ReplaceCase{"own_file",
+                    [](const fs::path& folder, const fs::path& file) {
+                        Own(folder, kNobody.uid, kNobody.gid, 0755);
+                        Own(file, kNobody.uid, kNobody.gid, 0600);
+                    },
+                    true, ""},
+        ReplaceCase{"group_writable_file_of_another_user",
+                    [](const fs::path& folder, const fs::path& file) {
+                        Own(folder, 0, 0, 0777);
+                        Own(file, 0, kNobody.gid, 0664);
+                    },
+                    true,
+                    "the new file could not be given its owner and group (it belongs to another "
+                    "user): Operation not permitted"},
+        ReplaceCase{"file_it_may_not_write",
+                    [](const fs::path& folder, const fs::path& file) {
+                        Own(folder, 0, 0, 0777);
+                        Own(file, 0, 0, 0644);
+                    },
+                    true, "the file is read-only: Permission denied"},
+        ReplaceCase{"folder_it_may_not_write",
+                    [](const fs::path& folder, const fs::path& file) {
+                        Own(folder, 0, 0, 0755);
+                        Own(file, kNobody.uid, kNobody.gid, 0644);
+                    },
+                    true, "its folder can't be written: Permission denied"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tintwell::document
