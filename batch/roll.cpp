@@ -18,7 +18,6 @@
 #include <sys/stat.h>
 
 #include "batch/work.h"
-#include "engine/settings_message.h"
 
 namespace tintwell::batch {
 namespace {
@@ -209,7 +208,9 @@ int Apply(const Options& o, std::ostream& out, std::ostream& err, bool terminal,
           const std::atomic<bool>& stop) {
     const engine::FactorsResult settled = engine::CalcFactors(o.blacks, o.whites);
     if (settled.error) {
-        err << "tintwell-batch: " << engine::SettingsMessage(*settled.error) << "\n";
+        err << "tintwell-batch: the " << engine::ChannelName(settled.error->channel)
+            << " points can't be used\n";  // not met: the strict reading lets only usable ones
+                                           // through
         return kUsageError;
     }
     if (engine::IsNothingToDo(settled.levels)) {

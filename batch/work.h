@@ -12,6 +12,9 @@
 
 namespace tintwell::batch {
 
+// What a file whose name is not taken is told.
+inline constexpr const char* kNotAPicture = "I only take BMP, TIFF and PNG files";
+
 // What became of one file, and the line that says so.
 struct Outcome {
     enum class Kind { Done, Refused, Abandoned };
@@ -27,15 +30,16 @@ struct Destination {
     bool inPlace = false;
 };
 
-// Takes the file in as a drop would, corrects it with the window's pass and writes it to the
-// destination with the window's safe save. What is written is the whole correction of the file
-// as it was read, or nothing: a file that changes, or is replaced, while it is worked on is
-// refused, and a pass that `stop` interrupts writes nothing. `system` is where tests act.
+// Takes the file in (a bitmap, TIFF or PNG), corrects it with the window's rule at its own depth
+// and writes it back in its own format to the destination with the window's safe save. What is
+// written is the whole correction of the file as it was read, or nothing: a file that changes,
+// or is replaced, while it is worked on is refused, and a pass that `stop` interrupts writes
+// nothing. `system` is where tests act.
 Outcome CorrectFile(const std::string& file, const engine::Levels& levels, const Destination& to,
                     const std::atomic<bool>& stop,
                     document::FileSystem& system = document::RealFileSystem());
 
-// Takes the file in as a drop would and counts its histograms, less a border of `margin`%.
+// Takes the file in and counts its histograms, less a border of `margin`%.
 Outcome CountFile(const std::string& file, double margin);
 
 }  // namespace tintwell::batch

@@ -5,7 +5,6 @@
 
 #include "engine/pixel.h"
 #include "engine/pixel_buffer.h"
-#include "platform/platform.h"
 
 namespace tintwell::bench {
 
@@ -19,17 +18,5 @@ inline engine::PixelBuffer NoisePicture(int width, int height) {
     }
     return buffer;
 }
-
-// A platform whose yield does nothing: the bare cost of the pass.
-class NoYield : public platform::Platform {
-public:
-    platform::Answer MsgBox(const std::string&, platform::MsgStyle, const std::string&) override {
-        return platform::Answer::Ok;
-    }
-    void Beep() override {}
-    void DoEvents() override {}
-    void SetMousePointer(platform::Pointer) override {}
-    void End() override {}
-};
 
 }  // namespace tintwell::bench

@@ -17,19 +17,6 @@ namespace {
 
 using namespace tintwell;
 
-class HeadlessPlatform : public platform::Platform {
-public:
-    platform::Answer MsgBox(const std::string& prompt, platform::MsgStyle,
-                            const std::string&) override {
-        std::fprintf(stderr, "tintwell_job: %s\n", prompt.c_str());
-        return platform::Answer::Ok;
-    }
-    void Beep() override {}
-    void DoEvents() override { QCoreApplication::processEvents(); }
-    void SetMousePointer(platform::Pointer) override {}
-    void End() override {}
-};
-
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
@@ -43,11 +30,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool report = argc > 8 && std::string(argv[8]) == "--report";
-    HeadlessPlatform platform;
     document::PictureDocument doc;
 
     auto start = std::chrono::steady_clock::now();
-    auto picture = doc.Open(argv[1]);
+    const document::Status picture = doc.Open(argv[1]);
     if (!picture) {
         std::fprintf(stderr, "tintwell_job: can't read %s: %s\n", argv[1],
                      tintwell::document::Reason(picture.Failure()).c_str());
@@ -62,13 +48,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tintwell_job: the settings can't be used\n");
         return 1;
     }
-    engine::BufferSurface surface(picture.Value());
-    bool cancel = false;
-    engine::RunCorrectionPass(surface, factors.levels, platform, cancel);
+    engine::BufferSurface surface(doc.Pixels());
+    engine::RunCorrectionPass(surface, factors.levels, [](int) {
+        QCoreApplication::processEvents();
+        return true;
+    });
     const double pass = Seconds(start);
 
     start = std::chrono::steady_clock::now();
-    const document::Status saved = doc.Save(picture.Value());
+    const document::Status saved = doc.Save();
     if (!saved) {
         std::fprintf(stderr, "tintwell_job: can't save: %s\n",
                      tintwell::document::Reason(saved.Failure()).c_str());

@@ -43,6 +43,26 @@ std::array<std::uint8_t, kHeadersSize> Headers(int width, int height, std::uint3
     return h;
 }
 
+// A row of any layout as a bitmap's blue, green and red bytes: 16-bit samples as round(v / 257),
+// grey as three equal channels, alpha left out.
+void PackRow(const engine::PixelBuffer& picture, int y, std::uint8_t* out) {
+    const auto width = static_cast<std::size_t>(picture.Width());
+    if (picture.IsScreenLayout()) return Pack24(picture.Row(y), out, width);
+    const engine::Layout& layout = picture.GetLayout();
+    const auto sample = [&](std::size_t x, int s) -> std::uint8_t {
+        const std::size_t at = x * static_cast<std::size_t>(layout.samples) + s;
+        if (layout.bits == 8) return picture.Bytes(y)[at];
+        return static_cast<std::uint8_t>(
+            (reinterpret_cast<const std::uint16_t*>(picture.Bytes(y))[at] + 128) / 257);
+    };
+    for (std::size_t x = 0; x < width; ++x, out += 3) {
+        const bool grey = layout.IsGrey();
+        out[0] = sample(x, grey ? 0 : 2);
+        out[1] = sample(x, grey ? 0 : 1);
+        out[2] = sample(x, 0);
+    }
+}
+
 Status WriteRows(SafeFile& file, const engine::PixelBuffer& picture, std::size_t rowBytes) {
     constexpr std::size_t kChunk = std::size_t{1} << 20;
     const std::size_t rowsPerChunk = std::max<std::size_t>(1, kChunk / rowBytes);
@@ -50,8 +70,7 @@ Status WriteRows(SafeFile& file, const engine::PixelBuffer& picture, std::size_t
     for (int y = picture.Height() - 1; y >= 0;) {
         std::size_t rows = 0;
         for (; rows < rowsPerChunk && y >= 0; ++rows, --y) {
-            Pack24(picture.Row(y), chunk.data() + rows * rowBytes,
-                   static_cast<std::size_t>(picture.Width()));
+            PackRow(picture, y, chunk.data() + rows * rowBytes);
         }
         if (auto ok = file.Write(std::span(chunk).first(rows * rowBytes)); !ok) return ok;
     }

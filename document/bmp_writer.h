@@ -8,7 +8,8 @@
 
 namespace tintwell::document {
 
-// Writes the picture into `file` as a 24-bit bottom-up bitmap.
+// Writes the picture into `file` as a 24-bit bottom-up bitmap; a picture of another layout than
+// the screen's as a bitmap shows it (16-bit samples rounded to 8 bits, grey as grey, no alpha).
 Status EncodeBmp(const engine::PixelBuffer& picture, SafeFile& file);
 
 // Writes the picture as a bitmap over the file at `path` (see SafeFile): a failure at any

@@ -27,7 +27,7 @@ int FileSystem::Access(const char* path, int mode) {
 
 int FileSystem::OpenUnnamed(const char* folder, mode_t mode) {
 #if defined(O_TMPFILE)
-    return ::open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    return ::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
 #else
     (void)folder;
     (void)mode;
@@ -40,6 +40,9 @@ int FileSystem::CreateTemporary(std::string& pathTemplate) {
 }
 ssize_t FileSystem::Write(int fd, const void* data, std::size_t size) {
     return ::write(fd, data, size);
+}
+ssize_t FileSystem::WriteAt(int fd, const void* data, std::size_t size, off_t at) {
+    return ::pwrite(fd, data, size, at);
 }
 int FileSystem::Reserve(int fd, off_t size) {
 #if defined(__linux__)

@@ -1,11 +1,40 @@
 #include "document/intake.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <new>
+#include <system_error>
 
+#include "document/codec.h"
 #include "document/reason.h"
 
 namespace tintwell::document {
+namespace {
+
+const char* FormatName(Format format) {
+    switch (format) {
+        case Format::Bmp:
+            return "bitmap";
+        case Format::Tiff:
+            return "TIFF";
+        case Format::Png:
+            return "PNG";
+    }
+    return "";
+}
+
+// Memory, and threads to read big pictures with, may run out: the file is refused.
+Result<Picture> ReadGuarded(const Codec& codec, ByteSource& source) {
+    try {
+        return codec.Read(source);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::system_error&) {
+    }
+    return Fail(Problem::NoMemory);
+}
+
+}  // namespace
 
 bool HasBmpName(std::string_view path) {
     constexpr std::string_view kExtension = ".BMP";
@@ -14,6 +43,23 @@ bool HasBmpName(std::string_view path) {
     return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
         return std::toupper(static_cast<unsigned char>(a)) == b;
     });
+}
+
+Result<Intake> TakeIn(const std::string& path, Names names, FileSystem& system) {
+    const Codec* codec =
+        names == Names::BmpOnly ? (HasBmpName(path) ? &BmpCodec() : nullptr) : CodecForName(path);
+    if (codec == nullptr) return Fail(Problem::WrongName);
+    auto opened = FileSource::Open(path, system);
+    if (!opened) return opened.Failure();
+    FileSource& source = *opened.Value();
+    std::array<std::uint8_t, 8> head{};
+    const std::size_t got = source.ReadAt(0, head);
+    Result<Picture> picture = codec->Recognises(std::span(head).first(got))
+                                  ? ReadGuarded(*codec, source)
+                                  : Fail(Problem::NotItsFormat, FormatName(codec->Kind()));
+    if (!source.Unchanged()) return Fail(Problem::Changed);
+    if (!picture) return picture.Failure();
+    return Intake{std::move(opened.Value()), std::move(picture.Value())};
 }
 
 std::string CantSave(const std::string& path, const Error& error) {

@@ -1,31 +1,39 @@
 #include "document/picture_document.h"
 
-#include "document/bmp_reader.h"
-#include "document/bmp_writer.h"
+#include "document/codec.h"
+#include "document/intake.h"
+#include "document/safe_file.h"
 
 namespace tintwell::document {
 
-Result<engine::PixelBuffer> PictureDocument::Open(const std::string& path) {
-    auto picture = ReadBmp(path);
-    if (picture) {
-        m_path = path;
-        m_changed = false;
-    }
-    return picture;
+Status PictureDocument::Read(const std::string& path) {
+    auto taken = TakeIn(path, Names::BmpOnly);
+    if (!taken) return taken.Failure();
+    m_picture = std::move(taken.Value().picture);
+    m_changed = false;
+    return Done{};
 }
 
-Result<engine::PixelBuffer> PictureDocument::Reload() {
-    if (!HasFile()) return Fail(Problem::NoPicture);
-    auto picture = ReadBmp(m_path);
-    if (picture) m_changed = false;
-    return picture;
+Status PictureDocument::Open(const std::string& path) {
+    Status read = Read(path);
+    if (read) m_path = path;
+    return read;
 }
 
-Status PictureDocument::Save(const engine::PixelBuffer& picture) {
+Status PictureDocument::Reload() {
     if (!HasFile()) return Fail(Problem::NoPicture);
-    Status saved = WriteBmp(picture, m_path);
-    if (saved) m_changed = false;
-    return saved;
+    return Read(m_path);
+}
+
+// The window's Save writes what it shows over the file, as the user asked: a Windows bitmap.
+Status PictureDocument::Save() {
+    if (!HasFile()) return Fail(Problem::NoPicture);
+    auto file = SafeFile::Create(m_path);
+    if (!file) return file.Failure();
+    if (auto ok = BmpCodec().Write(m_picture, file.Value()); !ok) return ok;
+    if (auto ok = file.Value().Commit(); !ok) return ok;
+    m_changed = false;
+    return Done{};
 }
 
 }  // namespace tintwell::document

@@ -2,30 +2,37 @@
 
 #include <string>
 
+#include "document/picture.h"
 #include "document/result.h"
-#include "engine/pixel_buffer.h"
 
 namespace tintwell::document {
 
-// The file the shown picture came from, and whether the picture holds changes the file does
-// not. The path changes only when a new file has been read successfully, so a refused drop
-// never leaves Save or Reload pointing at another file.
+// The window's picture and the file it came from, and whether the picture holds changes the
+// file does not. The views show and the pass corrects the picture held here. The path and the
+// picture change only when a new file has been read whole, so a refused drop never leaves
+// Save or Reload pointing at another file.
 class PictureDocument {
 public:
-    // Reads a dropped file; on success it becomes this document's file, unchanged.
-    Result<engine::PixelBuffer> Open(const std::string& path);
-    // Reads the document's file again; on success the picture is unchanged.
-    Result<engine::PixelBuffer> Reload();
-    // Writes the picture over the document's file; on success the picture is unchanged.
-    Status Save(const engine::PixelBuffer& picture);
+    // Takes in a dropped file by the window's rule; on success it is this document's file and
+    // picture, unchanged.
+    Status Open(const std::string& path);
+    // Reads the document's file again; on success the picture is the file's, unchanged.
+    Status Reload();
+    // Writes the picture over the document's file as a bitmap; on success it is unchanged.
+    Status Save();
 
+    engine::PixelBuffer& Pixels() { return m_picture.pixels; }
+    const engine::PixelBuffer& Pixels() const { return m_picture.pixels; }
     void MarkChanged() { m_changed = true; }
     bool IsChanged() const { return m_changed; }
     bool HasFile() const { return !m_path.empty(); }
     const std::string& Path() const { return m_path; }
 
 private:
+    Status Read(const std::string& path);
+
     std::string m_path;
+    Picture m_picture;
     bool m_changed = false;
 };
 

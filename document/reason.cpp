@@ -8,6 +8,10 @@ namespace {
 // The words for a kind of problem, before the system's own words for it.
 const char* Words(Problem problem) {
     switch (problem) {
+        case Problem::WrongName:
+            return "its name is not that of a picture file taken here";
+        case Problem::NotItsFormat:
+            return "it is not a";
         case Problem::Missing:
             return "the file does not exist";
         case Problem::Folder:
@@ -63,6 +67,7 @@ std::string Reason(const Error& error) {
         error.problem == Problem::Damaged || error.problem == Problem::Unsupported;
     if (detailed && !error.detail.empty()) words = error.detail;
     if (!detailed && !error.detail.empty()) words += " " + error.detail;
+    if (error.problem == Problem::NotItsFormat) words += " file";
     if (error.sysError != 0) words += std::string(": ") + std::strerror(error.sysError);
     return words;
 }

@@ -10,16 +10,18 @@ namespace tintwell::document {
 // chosen where the user is told (see reason.h).
 enum class Problem {
     // Reading.
-    Missing,      // no such file
-    Folder,       // a folder where a file was expected
-    NotAFile,     // a pipe, a device, a socket
-    CantOpen,     // the system refused to open it (sysError)
-    CantRead,     // reading failed or ended early (sysError, where there is one)
-    Damaged,      // the content is not a valid picture of its kind (detail)
-    Unsupported,  // a valid picture of a kind refused on purpose (detail)
-    TooLarge,     // more pixels than the reader takes (detail)
-    NoMemory,     // an allocation or a thread could not be had
-    Changed,      // the file changed, or was replaced, while it was worked on
+    WrongName,     // a name whose ending is not of a format taken
+    NotItsFormat,  // the content is not of the format its name says (detail: the format)
+    Missing,       // no such file
+    Folder,        // a folder where a file was expected
+    NotAFile,      // a pipe, a device, a socket
+    CantOpen,      // the system refused to open it (sysError)
+    CantRead,      // reading failed or ended early (sysError, where there is one)
+    Damaged,       // the content is not a valid picture of its kind (detail)
+    Unsupported,   // a valid picture of a kind refused on purpose (detail)
+    TooLarge,      // more pixels than the reader takes (detail)
+    NoMemory,      // an allocation or a thread could not be had
+    Changed,       // the file changed, or was replaced, while it was worked on
     // Writing.
     NoPicture,          // nothing to write
     TooLargeToWrite,    // the picture does not fit the file format (detail)

@@ -143,6 +143,7 @@ SafeFile::SafeFile(SafeFile&& other) noexcept
       m_fd(other.m_fd),
       m_named(std::move(other.m_named)),
       m_written(other.m_written),
+      m_size(other.m_size),
       m_nextWriteback(other.m_nextWriteback) {
     other.m_fd = -1;
     other.m_named.clear();
@@ -167,18 +168,38 @@ Status SafeFile::Reserve(std::uint64_t size) {
 }
 
 Status SafeFile::Write(std::span<const std::uint8_t> bytes) {
+    if (auto ok = WriteAt(static_cast<std::uint64_t>(m_written), bytes); !ok) return ok;
+    m_written += static_cast<off_t>(bytes.size());
+    return Done{};
+}
+
+Status SafeFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    auto at = static_cast<off_t>(offset);
     while (!bytes.empty()) {
-        const ssize_t n = m_fs->Write(m_fd, bytes.data(), bytes.size());
+        const ssize_t n = m_fs->WriteAt(m_fd, bytes.data(), bytes.size(), at);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return Fail(Problem::CantWrite, {}, n < 0 ? errno : 0);
         bytes = bytes.subspan(static_cast<std::size_t>(n));
-        m_written += n;
+        at += n;
     }
-    if (m_written >= m_nextWriteback + kWritebackStep) {
-        m_fs->StartWriteback(m_fd, m_written);
-        m_nextWriteback = m_written;
+    m_size = std::max(m_size, at);
+    if (m_size >= m_nextWriteback + kWritebackStep) {
+        m_fs->StartWriteback(m_fd, m_size);
+        m_nextWriteback = m_size;
     }
     return Done{};
+}
+
+std::size_t SafeFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = m_fs->ReadAt(m_fd, out.data() + done, out.size() - done,
+                                       static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
 }
 
 // Owner and group first (changing them clears set-id bits and capabilities), then the

@@ -37,7 +37,13 @@ public:
     // Sets the whole file's room aside at once: the writes go faster, and a full disk shows
     // before any writing. File systems that cannot do it write without.
     Status Reserve(std::uint64_t size);
+    // Appends, for formats written front to back.
     Status Write(std::span<const std::uint8_t> bytes);
+    // Writes at a place, and reads back what was written, for formats that go back.
+    Status WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+    std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const;
+    // How long the new file is so far.
+    std::uint64_t Size() const { return static_cast<std::uint64_t>(m_size); }
     // Gives the new file what the old one had, flushes it, and puts it in the target's place if
     // the target is still as it was found and `stillValid`, asked last, says yes.
     Status Commit(const std::function<bool()>& stillValid = {});
@@ -66,7 +72,8 @@ private:
     std::optional<Original> m_original;  // none where the target does not exist yet
     int m_fd = -1;
     std::string m_named;  // the new file's temporary name, once it has one
-    off_t m_written = 0;
+    off_t m_written = 0;  // where appending goes on
+    off_t m_size = 0;
     off_t m_nextWriteback = 0;
 };
 

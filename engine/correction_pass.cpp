@@ -2,6 +2,7 @@
 
 #include "engine/levels_table.h"
 #include "engine/pixel.h"
+#include "engine/sample_levels.h"
 
 namespace tintwell::engine {
 namespace {
@@ -19,8 +20,7 @@ void ApplyByPoints(Surface& surface, const LevelsTable& table, int y) {
 
 }  // namespace
 
-PassResult RunCorrectionPass(Surface& surface, const Levels& levels, platform::Platform& platform,
-                             bool& cancelRequested) {
+PassResult RunCorrectionPass(Surface& surface, const Levels& levels, const AfterRow& afterRow) {
     const LevelsTable table(levels);
     const int height = surface.ScaleHeight();
     for (int y = 0; y < height; ++y) {
@@ -30,12 +30,16 @@ PassResult RunCorrectionPass(Surface& surface, const Levels& levels, platform::P
         } else {
             ApplyByPoints(surface, table, y);
         }
-        surface.RowDone(y);
-        platform.DoEvents();
-        if (cancelRequested) {
-            cancelRequested = false;
-            return PassResult::Cancelled;
-        }
+        if (!afterRow(y)) return PassResult::Cancelled;
+    }
+    return PassResult::Completed;
+}
+
+PassResult RunCorrectionPass(PixelBuffer& picture, const Levels& levels, const AfterRow& afterRow) {
+    const SampleLevels rule(levels, picture.GetLayout());
+    for (int y = 0; y < picture.Height(); ++y) {
+        rule.ApplyRow(picture.Bytes(y), picture.Width());
+        if (!afterRow(y)) return PassResult::Cancelled;
     }
     return PassResult::Completed;
 }

@@ -70,7 +70,49 @@ Region CountedRegion(int width, int height, double marginPercent) {
 
 namespace {
 
+// A sample on the 0..255 scale: 16-bit samples count as round(v / 257), which has no ties.
+template <typename T>
+int Scaled(T v) {
+    if constexpr (sizeof(T) == 1) {
+        return v;
+    } else {
+        return (v + 128) / 257;
+    }
+}
+
+// Rows of any layout but the screen's: grey counts in all three channels, alpha in none.
+template <typename T>
+void CountSamples(const PixelBuffer& picture, const Region& r, int top, int bottom, Histograms& h) {
+    const Layout& layout = picture.GetLayout();
+    std::array<int, 4> channel{-1, -1, -1, -1};
+    for (int s = 0; s < layout.samples; ++s) {
+        const Role role = layout.roles[s];
+        if (role == Role::Red || role == Role::Grey) channel[s] = 0;
+        if (role == Role::Green) channel[s] = 1;
+        if (role == Role::Blue) channel[s] = 2;
+    }
+    for (int y = top; y < bottom; ++y) {
+        const T* p = reinterpret_cast<const T*>(picture.Bytes(y)) + r.left * layout.samples;
+        for (int x = r.left; x < r.right; ++x, p += layout.samples) {
+            for (int s = 0; s < layout.samples; ++s) {
+                if (channel[s] < 0) continue;
+                const int v = Scaled(p[s]);
+                if (layout.roles[s] == Role::Grey) {
+                    for (int c = 0; c < kChannels; ++c) ++h.counts[c][v];
+                } else {
+                    ++h.counts[channel[s]][v];
+                }
+            }
+        }
+    }
+}
+
 void CountRows(const PixelBuffer& picture, const Region& r, int top, int bottom, Histograms& h) {
+    if (!picture.IsScreenLayout()) {
+        return picture.GetLayout().bits == 8
+                   ? CountSamples<std::uint8_t>(picture, r, top, bottom, h)
+                   : CountSamples<std::uint16_t>(picture, r, top, bottom, h);
+    }
     const int width = r.right - r.left;
     auto counters = std::make_unique<Counters>();
     std::uint64_t sinceFlush = 0;

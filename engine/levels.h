@@ -45,6 +45,9 @@ FactorsResult CalcFactors(const PerChannel<std::string>& blackTexts,
 // True when a pass with these levels would leave every pixel as it is.
 bool IsNothingToDo(const Levels& levels);
 
+// What both programs say then.
+inline constexpr const char* kNothingToDo = "Black and white point settings give me nothing to do";
+
 // Readable names for messages: "red", "green", "blue".
 const char* ChannelName(Channel channel);
 

@@ -21,11 +21,9 @@ public:
     virtual void PSet(int x, int y, std::uint32_t colour) = 0;
     // Row y's stored pixels (0xFFRRGGBB), or an empty span when rows cannot be reached.
     virtual std::span<std::uint32_t> Row(int /*y*/) { return {}; }
-    // Told after each row has been written, before the pass yields.
-    virtual void RowDone(int /*y*/) {}
 };
 
-// A surface over a buffer in memory.
+// A surface over a buffer in memory, in the screen layout.
 class BufferSurface : public Surface {
 public:
     explicit BufferSurface(PixelBuffer& buffer) : m_buffer(buffer) {}

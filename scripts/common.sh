@@ -5,15 +5,15 @@
 TINTWELL_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libhwy-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libhwy-dev libtiff-dev libpng-dev
 )
 # What some tests use when it is there: the fuzzer (clang), the desktop test (an X server, a
 # window manager, xdotool, Xlib headers, ImageMagick's import for screen grabs, python3), and
-# ImageMagick for the whole-job benchmark; the install and package tests (dpkg-dev, file,
-# desktop-file-utils, appstream).
+# ImageMagick and libvips's tools for the benchmarks; the install and package tests (dpkg-dev,
+# file, desktop-file-utils, appstream).
 TINTWELL_OPTIONAL_PACKAGES=(
   clang libclang-rt-dev
-  xvfb openbox xdotool x11-utils libx11-dev imagemagick python3
+  xvfb openbox xdotool x11-utils libx11-dev imagemagick libvips-tools python3
   dpkg-dev file desktop-file-utils appstream
 )
 
@@ -28,7 +28,8 @@ tintwell_missing() {
 tintwell_install_deps() {
   if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     echo "tintwell: this is not a Debian or Ubuntu system. Install by hand: a C++20 compiler, CMake 3.22+," >&2
-    echo "  Ninja, Qt 6 (Core, Gui, Widgets, Svg, Test), GoogleTest, Google Benchmark, CLI11, Highway; optional:" >&2
+    echo "  Ninja, Qt 6 (Core, Gui, Widgets, Svg, Test), GoogleTest, Google Benchmark, CLI11, Highway," >&2
+    echo "  libtiff, libpng; optional:" >&2
     echo "  clang with libFuzzer, Xvfb, openbox, xdotool, Xlib headers, ImageMagick, python3," >&2
     echo "  dpkg-dev, desktop-file-utils, appstream." >&2
     return 0

@@ -283,9 +283,9 @@ public:
         if (m_at == At::Reading && ++m_reads == 4) Act();  // between two bands of pixels
         return FileSystem::ReadAt(fd, data, size, at);
     }
-    ssize_t Write(int fd, const void* data, std::size_t size) override {
+    ssize_t WriteAt(int fd, const void* data, std::size_t size, off_t at) override {
         if (m_at == At::Writing) Act();
-        return FileSystem::Write(fd, data, size);
+        return FileSystem::WriteAt(fd, data, size, at);
     }
     int SyncToDisk(int fd) override {
         if (m_at == At::Flushing) Act();

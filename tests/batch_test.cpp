@@ -149,7 +149,7 @@ TEST(Roll, MixedRollCorrectsTheGoodFilesAndLeavesTheRestAsTheyWere) {
     EXPECT_EQ(run.err, (dir / "damaged.bmp").string() +
                            ": Can't read that for some reason: the file is too short to be a "
                            "bitmap\n" +
-                           (dir / "b.jpg").string() + ": I only take BMP files\n" +
+                           (dir / "b.jpg").string() + ": I only take BMP, TIFF and PNG files\n" +
                            (dir / "folder.bmp").string() +
                            ": Can't read that for some reason: it is a folder, not a file\n" + sub +
                            ": " + (dir / "a.bmp").string() + " is written to " +

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <vector>
 
 #include "bmp_test_files.h"
 #include "engine/pixel.h"
 #include "engine/pixel_rule.h"
-#include "fake_platform.h"
 
 namespace tintwell::engine {
 namespace {
@@ -35,31 +35,39 @@ struct CancelCase {
     int cancelAfterRow;  // -1: never
 };
 
-class CorrectionPass : public ::testing::TestWithParam<std::tuple<CancelCase, bool>> {};
+// How the pass reaches the picture: whole rows of a surface, one pixel at a time, or the
+// buffer itself (as for a file of any layout).
+enum class Reach { Rows, Points, Buffer };
+
+class CorrectionPass : public ::testing::TestWithParam<std::tuple<CancelCase, Reach>> {};
 
 TEST_P(CorrectionPass, CorrectsRowsUpToTheCancelAndNoFurther) {
-    const auto& [c, pointOnly] = GetParam();
+    const auto& [c, reach] = GetParam();
     const PixelBuffer original = tests::Pattern(c.width, c.height);
     PixelBuffer picture = tests::Pattern(c.width, c.height);
     BufferSurface rows(picture);
     PointOnlySurface points(picture);
-    Surface& surface = pointOnly ? static_cast<Surface&>(points) : rows;
-
-    tests::FakePlatform platform;
-    bool cancelRequested = false;
-    platform.onYield = [&](int yieldNumber) {
-        if (yieldNumber - 1 == c.cancelAfterRow) cancelRequested = true;
+    std::vector<int> told;
+    const AfterRow afterRow = [&](int row) {
+        told.push_back(row);
+        return row != c.cancelAfterRow;
     };
 
-    const PassResult result = RunCorrectionPass(surface, kLevels, platform, cancelRequested);
+    const PassResult result =
+        reach == Reach::Buffer
+            ? RunCorrectionPass(picture, kLevels, afterRow)
+            : RunCorrectionPass(reach == Reach::Rows ? static_cast<Surface&>(rows)
+                                                     : static_cast<Surface&>(points),
+                                kLevels, afterRow);
 
     for (const auto& [x, y] : {std::pair{-1, 0}, {0, -1}, {c.width, 0}, {0, c.height}})
-        EXPECT_EQ(surface.Point(x, y), -1) << "off the picture at " << x << "," << y;
+        EXPECT_EQ(rows.Point(x, y), -1) << "off the picture at " << x << "," << y;
     const bool cancels = c.cancelAfterRow >= 0;
     EXPECT_EQ(result, cancels ? PassResult::Cancelled : PassResult::Completed);
-    EXPECT_FALSE(cancelRequested);
     const int rowsDone = cancels ? c.cancelAfterRow + 1 : c.height;
-    EXPECT_EQ(platform.yields, rowsDone);
+    std::vector<int> inOrder(static_cast<std::size_t>(rowsDone));
+    std::iota(inOrder.begin(), inOrder.end(), 0);
+    EXPECT_EQ(told, inOrder);
     for (int y = 0; y < c.height; ++y) {
         for (int x = 0; x < c.width; ++x) {
             const std::uint32_t in = original.Row(y)[x];
@@ -74,17 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          CancelCase{37, 11, 4}, CancelCase{37, 11, 10},
                                          CancelCase{1, 9, -1}, CancelCase{9, 1, -1},
                                          CancelCase{1, 1, 0}),
-                       ::testing::Bool()));
-
-TEST(CorrectionPassSize, StaleRequestBeforeThePassStopsItAfterTheFirstRow) {
-    PixelBuffer picture = tests::Pattern(3, 3);
-    BufferSurface surface(picture);
-    tests::FakePlatform platform;
-    bool cancelRequested = true;  // the caller clears it; the pass itself does not
-    EXPECT_EQ(RunCorrectionPass(surface, kLevels, platform, cancelRequested),
-              PassResult::Cancelled);
-    EXPECT_EQ(platform.yields, 1);
-}
+                       ::testing::Values(Reach::Rows, Reach::Points, Reach::Buffer)));
 
 }  // namespace
 }  // namespace tintwell::engine

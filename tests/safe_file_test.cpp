@@ -61,11 +61,11 @@ public:
     int Reserve(int fd, off_t size) override {
         return Fault(Step::Reserve, [&] { return FileSystem::Reserve(fd, size); });
     }
-    ssize_t Write(int fd, const void* data, std::size_t size) override {
+    ssize_t WriteAt(int fd, const void* data, std::size_t size, off_t at) override {
         ++m_writes;
         const bool last = m_step == Step::LastWrite && m_writes == m_lastWrite;
         if ((m_step == Step::FirstWrite && m_writes == 1) || last) return Failed(m_error);
-        return FileSystem::Write(fd, data, std::min(size, m_most));
+        return FileSystem::WriteAt(fd, data, std::min(size, m_most), at);
     }
     int ChangeOwner(int fd, uid_t owner, gid_t group) override {
         return Fault(Step::Owner, [&] { return FileSystem::ChangeOwner(fd, owner, group); });

@@ -97,11 +97,10 @@ void Form1::Label3_OLEDragDrop(const QMimeData& data) {
     const std::vector<std::string> files = DroppedFiles(data);
     if (files.size() != 1) return Tell("One at a time please!");
     const std::string& path = files.front();
-    if (!document::HasBmpName(path)) return Tell(document::kNotBmp);
-    auto picture = m_document.Open(path);
-    if (!picture) return Tell(document::kCantRead);
-
-    m_c.picture1->SetPicture(std::move(picture.Value()));
+    if (const document::Status opened = m_document.Open(path); !opened) {
+        const bool name = opened.Failure().problem == document::Problem::WrongName;
+        return Tell(name ? document::kNotBmp : document::kCantRead);
+    }
     PictureShown();
     setWindowTitle(QStringLiteral("Tintwell - ") + QFile::decodeName(path.c_str()));
     m_c.pictureArea->show();

@@ -77,6 +77,7 @@ private:
     void LayOutPictureArea();
     document::Status Reload();
     bool SettleLevels();
+    bool RowDone(int row);
     void EnterProcessingState();
     void LeaveProcessingState(bool completed, bool reloaded);
     void SetDropTargetBusy(bool busy);

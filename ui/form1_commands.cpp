@@ -5,12 +5,12 @@
 #include "document/intake.h"
 #include "document/reason.h"
 #include "engine/correction_pass.h"
-#include "engine/settings_message.h"
 #include "ui/colours.h"
 #include "ui/drop_label.h"
 #include "ui/form1.h"
 #include "ui/histogram_window.h"
 #include "ui/picture_box.h"
+#include "ui/settings_message.h"
 
 namespace tintwell::ui {
 // Reads the six fields into black points and factors, writing back the settled black-point
@@ -28,7 +28,7 @@ bool Form1::SettleLevels() {
         m_c.txtBlack[c]->setText(QString::fromStdString(result.blackTexts[c]));
     }
     if (result.error) {
-        Tell(engine::SettingsMessage(*result.error));
+        Tell(SettingsMessage(*result.error));
         return false;
     }
     return true;
@@ -43,7 +43,9 @@ void Form1::btnProcess_Click() {
     EnterProcessingState();
     const engine::PassResult result = [&] {
         platform::BusyPointer busy(m_platform);
-        return engine::RunCorrectionPass(*m_c.picture1, m_levels, m_platform, m_cancelRequested);
+        engine::BufferSurface surface(m_document.Pixels());
+        return engine::RunCorrectionPass(surface, m_levels,
+                                         [this](int row) { return RowDone(row); });
     }();
     m_c.picture1->FlushRepaint();
     m_processing = false;
@@ -65,6 +67,16 @@ void Form1::btnProcess_Click() {
              " after cancelling: " + document::Reason(reloaded.Failure()) +
              ". The picture shown is only partly corrected; it can't be saved or processed.");
     }
+}
+
+// After each row the view catches up and the window yields to its events, Cancel's among them;
+// a cancel is noticed, and forgotten, here.
+bool Form1::RowDone(int row) {
+    m_c.picture1->RowChanged(row);
+    m_platform.DoEvents();
+    if (!m_cancelRequested) return true;
+    m_cancelRequested = false;
+    return false;
 }
 
 void Form1::EnterProcessingState() {
@@ -120,11 +132,9 @@ void Form1::btnExit_Click() {
 }
 
 document::Status Form1::Reload() {
-    auto picture = m_document.Reload();
-    if (!picture) return picture.Failure();
-    m_c.picture1->SetPicture(std::move(picture.Value()));
-    PictureShown();
-    return document::Done{};
+    const document::Status reloaded = m_document.Reload();
+    if (reloaded) PictureShown();
+    return reloaded;
 }
 
 void Form1::btnReload_Click() {
@@ -139,7 +149,7 @@ void Form1::btnReload_Click() {
 }
 
 void Form1::btnSave_Click() {
-    const document::Status saved = m_document.Save(m_c.picture1->Pixels());
+    const document::Status saved = m_document.Save();
     if (!saved) {
         Tell(document::CantSave(m_document.Path(), saved.Failure()));
     }

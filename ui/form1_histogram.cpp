@@ -66,8 +66,10 @@ void Form1::WriteSuggestion(const engine::Points& points) {
     }
 }
 
+// The document holds a new picture: the views show it from now on.
 void Form1::PictureShown() {
-    m_histogram->SetPicture(&m_c.picture1->Pixels());
+    m_c.picture1->Show(&m_document.Pixels());
+    m_histogram->SetPicture(&m_document.Pixels());
 }
 
 }  // namespace tintwell::ui

@@ -26,13 +26,14 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     m_sinceRepaint.start();
 }
 
-void PictureBox::SetPicture(engine::PixelBuffer picture) {
-    m_direct = QImage();
+const engine::PixelBuffer PictureBox::kNone;
+
+void PictureBox::Show(const engine::PixelBuffer* pixels) {
     m_reduced.Clear();
-    m_pixels = std::move(picture);
-    m_direct = QImage(
-        reinterpret_cast<uchar*>(m_pixels.Data()), m_pixels.Width(), m_pixels.Height(),
-        static_cast<qsizetype>(m_pixels.Stride() * sizeof(std::uint32_t)), QImage::Format_RGB32);
+    m_pixels = pixels != nullptr ? pixels : &kNone;
+    m_direct = QImage(reinterpret_cast<const uchar*>(m_pixels->Data()), m_pixels->Width(),
+                      m_pixels->Height(), static_cast<qsizetype>(m_pixels->RowSize()),
+                      QImage::Format_RGB32);
     m_reducedBuilt = false;
     m_staleFirst = m_staleLast = -1;
     m_drawn = QImage();
@@ -54,22 +55,11 @@ void PictureBox::SetZoom(double zoom) {
 }
 
 std::int32_t PictureBox::Point(int x, int y) const {
-    if (x < 0 || y < 0 || x >= m_pixels.Width() || y >= m_pixels.Height()) return -1;
-    return static_cast<std::int32_t>(engine::PixelToColour(m_pixels.Row(y)[x]));
+    if (x < 0 || y < 0 || x >= m_pixels->Width() || y >= m_pixels->Height()) return -1;
+    return static_cast<std::int32_t>(engine::PixelToColour(m_pixels->Row(y)[x]));
 }
 
-void PictureBox::PSet(int x, int y, std::uint32_t colour) {
-    if (x < 0 || y < 0 || x >= m_pixels.Width() || y >= m_pixels.Height()) return;
-    m_pixels.Row(y)[x] = engine::ColourToPixel(colour);
-    RowDone(y);
-}
-
-std::span<std::uint32_t> PictureBox::Row(int y) {
-    if (y < 0 || y >= m_pixels.Height()) return {};
-    return {m_pixels.Row(y), m_pixels.Stride()};
-}
-
-void PictureBox::RowDone(int y) {
+void PictureBox::RowChanged(int y) {
     m_dirtyTop = m_dirtyTop < 0 ? y : std::min(m_dirtyTop, y);
     m_dirtyBottom = std::max(m_dirtyBottom, y);
     m_staleFirst = m_staleFirst < 0 ? y : std::min(m_staleFirst, y);
@@ -77,17 +67,17 @@ void PictureBox::RowDone(int y) {
     // Shown reduced, the view is kept in step while the rows are still in the cache; at 100%
     // and above it catches up only when it is next needed.
     const bool batchDone =
-        m_staleLast - m_staleFirst + 1 >= kReducedBatch || m_staleLast == m_pixels.Height() - 1;
+        m_staleLast - m_staleFirst + 1 >= kReducedBatch || m_staleLast == m_pixels->Height() - 1;
     if (m_zoom < 1.0 && m_reducedBuilt && batchDone) BringReducedViewInStep();
     if (m_sinceRepaint.elapsed() >= kRepaintIntervalMs) FlushRepaint();
 }
 
 void PictureBox::BringReducedViewInStep() {
     if (!m_reducedBuilt) {
-        m_reduced.Rebuild(m_pixels);
+        m_reduced.Rebuild(*m_pixels);
         m_reducedBuilt = true;
     } else if (m_staleFirst >= 0) {
-        m_reduced.Update(m_pixels, m_staleFirst, m_staleLast);
+        m_reduced.Update(*m_pixels, m_staleFirst, m_staleLast);
     }
     m_staleFirst = m_staleLast = -1;
 }
@@ -114,7 +104,7 @@ void PictureBox::FlushRepaint() {
 
 void PictureBox::Draw(QImage& into, QRect device) {
     if (m_zoom < 1.0) BringReducedViewInStep();
-    RenderView(m_pixels, m_reduced, m_zoom,
+    RenderView(*m_pixels, m_reduced, m_zoom,
                {device.x(), device.y(), device.width(), device.height()},
                reinterpret_cast<std::uint32_t*>(into.scanLine(0)),
                static_cast<std::size_t>(into.bytesPerLine()) / sizeof(std::uint32_t),
@@ -124,8 +114,8 @@ void PictureBox::Draw(QImage& into, QRect device) {
 // Draws what has changed of the whole view kept as drawn; false where the view is too large to
 // keep whole.
 bool PictureBox::BringDrawnViewInStep() {
-    const QSize whole(static_cast<int>(std::ceil(m_pixels.Width() * m_zoom - 1e-9)),
-                      static_cast<int>(std::ceil(m_pixels.Height() * m_zoom - 1e-9)));
+    const QSize whole(static_cast<int>(std::ceil(m_pixels->Width() * m_zoom - 1e-9)),
+                      static_cast<int>(std::ceil(m_pixels->Height() * m_zoom - 1e-9)));
     if (m_zoom >= 1.0 || qint64{whole.width()} * whole.height() > kMostDrawnPixels) return false;
     if (m_drawn.size() != whole) {
         m_drawn = QImage(whole, QImage::Format_RGB32);
@@ -148,7 +138,7 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect area = event->rect();
     painter.fillRect(area, palette().window());
-    if (m_pixels.IsEmpty()) return;
+    if (m_pixels->IsEmpty()) return;
     const double dpr = devicePixelRatioF();
     const QRect device(QPoint(static_cast<int>(std::floor(area.left() * dpr)),
                               static_cast<int>(std::floor(area.top() * dpr))),

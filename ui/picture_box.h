@@ -5,36 +5,35 @@
 #include <QWidget>
 
 #include "engine/pixel_buffer.h"
-#include "engine/surface.h"
 #include "ui/reduced_view.h"
 
 namespace tintwell::ui {
 
-// Shows the picture at a zoom (at 100% one picture pixel is one device pixel, whatever the
-// screen's scale factor) and is the surface the correction pass works on: the pass writes
-// straight into the pixels this widget paints from. It takes the size of the picture as shown.
-class PictureBox : public QWidget, public engine::Surface {
+// Shows a picture it does not own (the document's) at a zoom (at 100% one picture pixel is one
+// device pixel, whatever the screen's scale factor); the correction pass writes straight into
+// the pixels this widget paints from, and tells it which rows it changed. It takes the size of
+// the picture as shown.
+class PictureBox : public QWidget {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 
-    // Replaces the picture and everything written into it; the zoom stays.
-    void SetPicture(engine::PixelBuffer picture);
-    const engine::PixelBuffer& Pixels() const { return m_pixels; }
-    QSize PictureSize() const { return {m_pixels.Width(), m_pixels.Height()}; }
+    // Shows this picture from now on, in the screen layout; the zoom stays. The pixels stay
+    // valid until the next call.
+    void Show(const engine::PixelBuffer* pixels);
+    const engine::PixelBuffer& Pixels() const { return *m_pixels; }
+    QSize PictureSize() const { return {m_pixels->Width(), m_pixels->Height()}; }
     // The picture's size at 100%, in logical pixels: what the window fits itself to.
     QSizeF NaturalSize() const;
 
     double Zoom() const { return m_zoom; }
     void SetZoom(double zoom);
 
-    int ScaleWidth() const override { return m_pixels.Width(); }
-    int ScaleHeight() const override { return m_pixels.Height(); }
-    std::int32_t Point(int x, int y) const override;
-    void PSet(int x, int y, std::uint32_t colour) override;
-    std::span<std::uint32_t> Row(int y) override;
-    void RowDone(int y) override;
-    // Asks for a repaint of rows written since the last one; the pass calls RowDone for each.
+    // The colour 0x00BBGGRR of the pixel at (x, y) as shown, or -1 off the picture.
+    std::int32_t Point(int x, int y) const;
+    // Row y of the picture has been written; the view catches up.
+    void RowChanged(int y);
+    // Asks for a repaint of rows written since the last one.
     void FlushRepaint();
 
 signals:
@@ -47,13 +46,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    static const engine::PixelBuffer kNone;
+
     void BringReducedViewInStep();
     QRect ViewRectOfRows(int first, int last) const;
     void Draw(QImage& into, QRect device);
     bool BringDrawnViewInStep();
 
-    engine::PixelBuffer m_pixels;
-    QImage m_direct;        // shares m_pixels' memory, for painting at 100%
+    const engine::PixelBuffer* m_pixels = &kNone;
+    QImage m_direct;        // shares the pixels' memory, for painting at 100%
     ReducedView m_reduced;  // built when first needed, below 100%
     bool m_reducedBuilt = false;
     int m_staleFirst = -1, m_staleLast = -1;  // rows the reduced view does not yet show

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "document/byte_source.h"
+#include "document/picture.h"
+#include "document/result.h"
+#include "document/safe_file.h"
+
+namespace tintwell::document {
+
+// Reads and writes one file format.
+class Codec {
+public:
+    virtual ~Codec() = default;
+
+    virtual Format Kind() const = 0;
+    // Whether a file that starts with `head` (its first bytes, up to 8) is of this format.
+    virtual bool Recognises(std::span<const std::uint8_t> head) const = 0;
+    // Reads the picture, or says why it cannot; every sample it gives comes from the file.
+    virtual Result<Picture> Read(ByteSource& source) const = 0;
+    // Writes the picture into `file` in this format: as its keepsake says, where it has one of
+    // this format; a picture of another layout as near as the format allows.
+    virtual Status Write(const Picture& picture, SafeFile& file) const = 0;
+};
+
+const Codec& BmpCodec();
+const Codec& TiffCodec();
+const Codec& PngCodec();
+
+// The codec a file's name asks for: .bmp, .tif, .tiff or .png, in any letter case.
+const Codec* CodecForName(std::string_view path);
+
+}  // namespace tintwell::document

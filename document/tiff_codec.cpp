@@ -1,0 +1,180 @@
+// TIFF through libtiff: 8- and 16-bit unsigned grey or RGB, one alpha sample or none, strips or
+// tiles, either planar configuration and byte order, uncompressed or losslessly compressed;
+// written back as it was read, with its metadata and its EXIF and GPS directories.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <tuple>
+#include <vector>
+
+#include "document/bmp_header.h"
+#include "document/codec.h"
+#include "document/tiff_pixels.h"
+#include "document/tiff_session.h"
+#include "document/tiff_tags.h"
+
+namespace tintwell::document {
+namespace {
+
+using tiff::Session;
+using tiff::Shape;
+
+// What a TIFF needs to be written back as it was read.
+struct TiffKeepsake final : Keepsake {
+    std::uint16_t compression = COMPRESSION_NONE;
+    std::uint16_t predictor = PREDICTOR_NONE;
+    std::uint16_t extraSample = EXTRASAMPLE_UNASSALPHA;
+    bool saysPredictor = false, saysSampleFormat = false;
+    bool minIsWhite = false;
+    bool bigEndian = false;
+    bool bigTiff = false;
+    tiff::Tags tags;
+    std::optional<tiff::Tags> exif, gps;
+};
+
+// The EXIF and GPS directories the main one points to, each read whole or the file refused.
+Status ReadDirectories(TIFF* t, TiffKeepsake& keep) {
+    toff_t exifAt = 0, gpsAt = 0;
+    const bool exif = TIFFGetField(t, TIFFTAG_EXIFIFD, &exifAt) == 1;
+    const bool gps = TIFFGetField(t, TIFFTAG_GPSIFD, &gpsAt) == 1;
+    if (exif) {
+        if (TIFFReadEXIFDirectory(t, exifAt) != 1) return Damaged("its EXIF directory is damaged");
+        keep.exif = tiff::ReadCustomTags(t);
+    }
+    if (gps) {
+        if (TIFFReadGPSDirectory(t, gpsAt) != 1) return Damaged("its GPS directory is damaged");
+        keep.gps = tiff::ReadCustomTags(t);
+    }
+    return Done{};
+}
+
+std::shared_ptr<TiffKeepsake> KeepsakeOf(TIFF* t, const Shape& shape) {
+    auto keep = std::make_shared<TiffKeepsake>();
+    keep->compression = shape.compression;
+    keep->predictor = shape.predictor;
+    keep->extraSample = shape.extraSample;
+    keep->saysPredictor = shape.saysPredictor;
+    keep->saysSampleFormat = shape.saysSampleFormat;
+    keep->minIsWhite = shape.photometric == PHOTOMETRIC_MINISWHITE;
+    keep->bigEndian = TIFFIsBigEndian(t) != 0;
+    keep->bigTiff = TIFFIsBigTIFF(t) != 0;
+    keep->tags = tiff::ReadMetadata(t);
+    return keep;
+}
+
+Result<Picture> ReadTiff(ByteSource& source) {
+    const auto session = Session::ForReading(source);
+    TIFF* t = session->Tiff();
+    if (t == nullptr) return session->ReadFailure();
+    // Rewriting a file of several pictures would keep only the first.
+    if (TIFFNumberOfDirectories(t) != 1 || session->HasFailed()) {
+        if (session->HasFailed()) return session->ReadFailure();
+        return Unsupported("it holds more than one picture; rewriting it would drop the others");
+    }
+    std::uint16_t subPictures = 0;
+    std::uint64_t* unused = nullptr;
+    if (TIFFGetField(t, TIFFTAG_SUBIFD, &subPictures, &unused) == 1 && subPictures > 0)
+        return Unsupported("it holds more than one picture; rewriting it would drop the others");
+    auto shape = tiff::ReadShape(t, kMaxPixels);
+    if (!shape) return session->HasFailed() ? session->ReadFailure() : shape.Failure();
+    auto pixels =
+        engine::PixelBuffer::Allocate(static_cast<int>(shape.Value().width),
+                                      static_cast<int>(shape.Value().height), shape.Value().layout);
+    if (!pixels) return Fail(Problem::NoMemory);
+    if (!tiff::ReadPixels(t, shape.Value(), *pixels) || session->HasFailed())
+        return session->ReadFailure();
+    auto keep = KeepsakeOf(t, shape.Value());
+    if (auto ok = ReadDirectories(t, *keep); !ok) return ok.Failure();
+    if (session->HasFailed()) return session->ReadFailure();
+    return Picture{std::move(*pixels), Format::Tiff, std::move(keep)};
+}
+
+// The EXIF and GPS directories go first, so that the main one can point to them as it is
+// written; each starts a directory of its own kind.
+Status WriteDirectories(TIFF* t, const TiffKeepsake& keep, toff_t& exifAt, toff_t& gpsAt) {
+    using Create = int (*)(TIFF*);
+    const std::array<std::tuple<const std::optional<tiff::Tags>*, Create, toff_t*>, 2> directories =
+        {{{&keep.exif, TIFFCreateEXIFDirectory, &exifAt},
+          {&keep.gps, TIFFCreateGPSDirectory, &gpsAt}}};
+    for (const auto& [tags, create, at] : directories) {
+        if (!*tags) continue;
+        if (create(t) != 0 || tiff::WriteTags(t, **tags) || TIFFWriteCustomDirectory(t, at) != 1)
+            return Fail(Problem::CantWrite, "(its EXIF or GPS directory)");
+    }
+    if ((keep.exif || keep.gps) && TIFFCreateDirectory(t) != 0)
+        return Fail(Problem::CantWrite, "(its main directory)");
+    return Done{};
+}
+
+Status SetFields(TIFF* t, const engine::PixelBuffer& pixels, const TiffKeepsake& keep) {
+    const engine::Layout& layout = pixels.GetLayout();
+    const bool grey = layout.IsGrey();
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(pixels.Width()));
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(pixels.Height()));
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, layout.bits);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, layout.samples);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC,
+                 !grey             ? PHOTOMETRIC_RGB
+                 : keep.minIsWhite ? PHOTOMETRIC_MINISWHITE
+                                   : PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    if (layout.HasAlpha()) {
+        const std::uint16_t extra = keep.extraSample;
+        TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    }
+    if (TIFFSetField(t, TIFFTAG_COMPRESSION, keep.compression) != 1)
+        return Fail(Problem::CantWrite, "(its compression)");
+    if (keep.saysPredictor) TIFFSetField(t, TIFFTAG_PREDICTOR, keep.predictor);
+    if (keep.saysSampleFormat) TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT);
+    const std::size_t rows = std::max<std::size_t>(1, (std::size_t{1} << 20) / pixels.RowSize());
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(rows));
+    if (const auto refused = tiff::WriteTags(t, keep.tags))
+        return Fail(Problem::CantWrite, "(its tag " + std::to_string(*refused) + ")");
+    return Done{};
+}
+
+Status WriteTiff(const Picture& picture, SafeFile& file) {
+    static const TiffKeepsake kPlain;
+    const auto* kept = dynamic_cast<const TiffKeepsake*>(picture.keepsake.get());
+    const TiffKeepsake& keep = kept != nullptr ? *kept : kPlain;
+    if (picture.pixels.IsEmpty()) return Fail(Problem::NoPicture);
+    if (picture.pixels.IsScreenLayout())
+        return Fail(Problem::TooLargeToWrite, "a TIFF file in the screen's layout");
+    const auto session = Session::ForWriting(file, keep.bigEndian, keep.bigTiff);
+    TIFF* t = session->Tiff();
+    if (t == nullptr) return session->WriteFailure();
+    toff_t exifAt = 0, gpsAt = 0;
+    if (auto ok = WriteDirectories(t, keep, exifAt, gpsAt); !ok) return ok;
+    if (auto ok = SetFields(t, picture.pixels, keep); !ok) return ok;
+    if (keep.exif) TIFFSetField(t, TIFFTAG_EXIFIFD, static_cast<std::uint64_t>(exifAt));
+    if (keep.gps) TIFFSetField(t, TIFFTAG_GPSIFD, static_cast<std::uint64_t>(gpsAt));
+    if (!tiff::WritePixels(t, picture.pixels, keep.minIsWhite) || TIFFWriteDirectory(t) != 1)
+        return session->WriteFailure();
+    return session->Finish();
+}
+
+class Tiff final : public Codec {
+public:
+    Format Kind() const override { return Format::Tiff; }
+    bool Recognises(std::span<const std::uint8_t> head) const override {
+        if (head.size() < 4) return false;
+        const bool little =
+            head[0] == 'I' && head[1] == 'I' && (head[2] == 42 || head[2] == 43) && head[3] == 0;
+        const bool big =
+            head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43);
+        return little || big;
+    }
+    Result<Picture> Read(ByteSource& source) const override { return ReadTiff(source); }
+    Status Write(const Picture& picture, SafeFile& file) const override {
+        return WriteTiff(picture, file);
+    }
+};
+
+}  // namespace
+
+const Codec& TiffCodec() {
+    static const Tiff codec;
+    return codec;
+}
+
+}  // namespace tintwell::document

@@ -1,0 +1,155 @@
+// The rule on the samples of files: every layout, 8 and 16 bits, every value of every place in
+// a pixel, against a reference in exact integers; the vector form against the tables under
+// every vector unit here.
+#include <gtest/gtest.h>
+
+#include <hwy/targets.h>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "engine/levels16_vector.h"
+#include "engine/pixel_rule.h"
+#include "engine/sample_levels.h"
+
+namespace tintwell::engine {
+namespace {
+
+Levels MakeLevels(PerChannel<std::int16_t> black, PerChannel<float> factor) {
+    return {black, factor};
+}
+
+// The rule worked out without floating point: the factor is m·2^e exactly, m an integer of at
+// most 24 bits, so the product is (v − scale·black)·m·2^e, rounded half to even by shifting.
+int Reference(int value, int black, float factor, int scale, int top) {
+    int e = 0;
+    const auto m = static_cast<std::int64_t>(std::ldexp(std::frexp(factor, &e), 24));
+    e -= 24;
+    const std::int64_t p = (value - scale * black) * m;  // below 2^42: the product is p·2^e
+    if (p <= 0) return 0;
+    if (e >= 0) return e > 20 || (p << e) > top ? top : static_cast<int>(p << e);
+    if (-e > 43) return 0;  // below a half
+    const std::int64_t q = p >> -e, rest = p - (q << -e), half = std::int64_t{1} << (-e - 1);
+    const std::int64_t rounded = q + (rest > half || (rest == half && (q & 1)));
+    return rounded > top ? top : static_cast<int>(rounded);
+}
+
+const std::vector<Levels> kSettings = {
+    MakeLevels({10, 45, 80}, {255.0f / 65, 255.0f / 135, 255.0f / 130}),  // the defaults
+    MakeLevels({0, 0, 0}, {1.0f, 1.0f, 1.0f}),
+    MakeLevels({0, 0, 0}, {1.5f, 1.5f, 1.5f}),            // every other value a tie
+    MakeLevels({9, 100, 254}, {255.0f, 170.0f, 510.0f}),  // moved black points
+    MakeLevels({26, 71, 90}, {255.0f / 58, 255.0f / 95, 255.0f / 112}),
+    MakeLevels({2, 200, 3}, {170.0f, 255.0f / 55, 255.0f / 252.5f}),
+    MakeLevels({0, 7, 255}, {-51.0f, -0.5f, 3.4e38f}),
+    MakeLevels({128, 1, 64}, {1e-6f, 255.0f / 254, 255.0f / 191}),
+};
+
+struct LayoutCase {
+    const char* name;
+    Layout layout;
+};
+
+class EverySample : public ::testing::TestWithParam<LayoutCase> {};
+
+// Each place in a pixel runs through every value, offset from the others so that a swap shows.
+TEST_P(EverySample, IsTheRuleOfItsChannel) {
+    const Layout& layout = GetParam().layout;
+    const int values = layout.bits == 8 ? 256 : 65536;
+    auto picture = *PixelBuffer::Allocate(values, 1, layout);
+    auto sample = [&](int x, int s) -> int {
+        const std::size_t at = static_cast<std::size_t>(x) * layout.samples + s;
+        return layout.bits == 8 ? picture.Bytes(0)[at]
+                                : reinterpret_cast<std::uint16_t*>(picture.Bytes(0))[at];
+    };
+    auto set = [&](int x, int s, int v) {
+        const std::size_t at = static_cast<std::size_t>(x) * layout.samples + s;
+        if (layout.bits == 8) picture.Bytes(0)[at] = static_cast<std::uint8_t>(v);
+        if (layout.bits == 16)
+            reinterpret_cast<std::uint16_t*>(picture.Bytes(0))[at] = static_cast<std::uint16_t>(v);
+    };
+    const int scale = layout.bits == 8 ? 1 : 257, top = values - 1;
+    for (const Levels& levels : kSettings) {
+        const SampleLevels rule(levels, layout);
+        for (const bool vector : {true, false}) {
+            for (int x = 0; x < values; ++x) {
+                for (int s = 0; s < layout.samples; ++s) set(x, s, (x + s * 7919) % values);
+            }
+            if (vector) {
+                rule.ApplyRow(picture.Bytes(0), values);
+            } else {
+                rule.ApplyRowScalar(picture.Bytes(0), values);
+            }
+            for (int x = 0; x < values; ++x) {
+                for (int s = 0; s < layout.samples; ++s) {
+                    const int in = (x + s * 7919) % values;
+                    const Role role = layout.roles[s];
+                    const int c = role == Role::Green ? 1 : role == Role::Blue ? 2 : 0;
+                    const int want = role == Role::Alpha ? in
+                                                         : Reference(in, levels.black[c],
+                                                                     levels.factor[c], scale, top);
+                    ASSERT_EQ(sample(x, s), want) << "sample " << s << " of pixel " << x
+                                                  << (vector ? "" : ", without vectors");
+                }
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, EverySample,
+                         ::testing::Values(LayoutCase{"rgb8", FileLayout(false, false, 8)},
+                                           LayoutCase{"rgba8", FileLayout(false, true, 8)},
+                                           LayoutCase{"grey8", FileLayout(true, false, 8)},
+                                           LayoutCase{"grey_alpha8", FileLayout(true, true, 8)},
+                                           LayoutCase{"rgb16", FileLayout(false, false, 16)},
+                                           LayoutCase{"rgba16", FileLayout(false, true, 16)},
+                                           LayoutCase{"grey16", FileLayout(true, false, 16)},
+                                           LayoutCase{"grey_alpha16", FileLayout(true, true, 16)}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A 16-bit sample 257·u is 257 times the 8-bit product of u before rounding: black and white
+// points mean the same at both depths.
+TEST(SixteenBits, KeepTheMeaningOfThePoints) {
+    for (const Levels& levels : kSettings) {
+        for (int c = 0; c < kChannels; ++c) {
+            for (int u = 0; u < 256; ++u) {
+                const double product8 =
+                    static_cast<double>(levels.factor[c]) * (u - levels.black[c]);
+                const double want = std::clamp(std::nearbyint(257 * product8), 0.0, 65535.0);
+                ASSERT_EQ(LevelSample16(257 * u, levels.black[c], levels.factor[c]), want)
+                    << "channel " << c << ", value " << u;
+            }
+        }
+    }
+}
+
+// The vector form is used under every vector unit here, and gives what the tables give, for
+// every layout with 16-bit samples, rows ending part-way through a vector.
+TEST(SixteenBits, VectorFormUnderEveryTarget) {
+    for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
+        hwy::SetSupportedTargetsForTest(target);
+        for (const bool grey : {false, true}) {
+            for (const bool alpha : {false, true}) {
+                const Layout layout = FileLayout(grey, alpha, 16);
+                for (const Levels& levels : kSettings) {
+                    const SampleLevels rule(levels, layout);
+                    EXPECT_EQ(rule.IsVectored(), HasVector16Unit()) << hwy::TargetName(target);
+                    for (const int width : {1, 7, 61}) {
+                        std::vector<std::uint16_t> row(static_cast<std::size_t>(width) *
+                                                       layout.samples);
+                        for (std::size_t i = 0; i < row.size(); ++i)
+                            row[i] = static_cast<std::uint16_t>(i * 40503u);
+                        std::vector<std::uint16_t> scalar = row;
+                        rule.ApplyRow(reinterpret_cast<std::uint8_t*>(row.data()), width);
+                        rule.ApplyRowScalar(reinterpret_cast<std::uint8_t*>(scalar.data()), width);
+                        ASSERT_EQ(row, scalar) << hwy::TargetName(target) << ", width " << width;
+                    }
+                }
+            }
+        }
+    }
+    hwy::SetSupportedTargetsForTest(0);
+}
+
+}  // namespace
+}  // namespace tintwell::engine
