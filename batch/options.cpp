@@ -93,19 +93,21 @@ std::optional<std::string> CheckPoints(const engine::PerChannel<std::string>& bl
 }
 
 struct Texts {
-    std::string black, white, clip, margin, output;
+    std::string black, white, clip, margin, output, proxy;
     bool inPlace = false, suggest = false;
     unsigned jobs = 0;
 };
 
 void Describe(CLI::App& app, Texts& t, Options& o) {
     app.description(
-        "Corrects a whole roll of scanned negatives with one set of black and white points, "
-        "as the Tintwell window does one picture, or suggests the points.");
+        "Corrects a whole roll of scanned negatives (BMP, and 8- or 16-bit TIFF and PNG, each "
+        "kept in its own kind) with one set of black and white points, as the Tintwell window "
+        "does one picture; or suggests the points; or makes bitmap proxies to choose them by "
+        "looking in the window.");
     app.footer(
         "A roll in two commands:\n"
-        "  tintwell-batch --suggest roll/*.bmp\n"
-        "  tintwell-batch --black 11,40,78 --white 203,187,229 --output done roll/*.bmp\n"
+        "  tintwell-batch --suggest roll/*.tif\n"
+        "  tintwell-batch --black 11,40,78 --white 203,187,229 --output done roll/*.tif\n"
         "Exit status: 0 every file done, 1 some file refused (left as it was), 2 a usage or "
         "settings error (nothing read or written), 130 interrupted.");
     app.set_version_flag("--version", std::string(kName) + " " + TINTWELL_VERSION);
@@ -136,7 +138,11 @@ void Describe(CLI::App& app, Texts& t, Options& o) {
                    "Border of each picture left out of the suggestion, in percent of its width "
                    "and height on each side (default 5)")
         ->type_name("PERCENT");
-    app.add_option("FILE", o.files, "Bitmap files (.bmp)")->required();
+    app.add_option("--proxy", t.proxy,
+                   "Write an uncorrected 24-bit bitmap of each file into DIR (frame01.tif -> "
+                   "DIR/frame01.bmp), to open in the window and choose the points by looking")
+        ->type_name("DIR");
+    app.add_option("FILE", o.files, "Picture files: .bmp, .tif, .tiff, .png")->required();
 }
 
 // What the options mean together, after CLI11 has read them one by one.
@@ -144,6 +150,14 @@ Parsed Settle(const Texts& t, Options o, unsigned cores) {
     o.jobs = t.jobs == 0 ? std::max(1u, cores) : t.jobs;
     o.lowClip = o.highClip = engine::kDefaultClipPercent;
     o.margin = engine::kDefaultMarginPercent;
+    if (!t.proxy.empty()) {
+        o.mode = Mode::Proxy;
+        o.output = t.proxy;
+        if (t.suggest || !t.black.empty() || !t.white.empty() || t.inPlace || !t.output.empty() ||
+            !t.clip.empty() || !t.margin.empty())
+            return Usage("--proxy makes uncorrected proxies: it takes no other option but --jobs");
+        return {o, 0, "", ""};
+    }
     if (t.suggest) {
         o.mode = Mode::Suggest;
         if (!t.black.empty() || !t.white.empty() || t.inPlace || !t.output.empty())

@@ -8,14 +8,14 @@
 
 namespace tintwell::batch {
 
-enum class Mode { Apply, Suggest };
+enum class Mode { Apply, Suggest, Proxy };
 
 // What the command line asks for.
 struct Options {
     Mode mode = Mode::Apply;
     engine::PerChannel<std::string> blacks, whites;  // the six texts, as the window's fields
     bool inPlace = false;
-    std::string output;  // the folder corrected files go to, unless in place
+    std::string output;  // the folder corrected files (or proxies) go to, unless in place
     unsigned jobs = 1;
     double lowClip = 0, highClip = 0, margin = 0;  // in percent, for suggestions
     std::vector<std::string> files;

@@ -37,9 +37,10 @@ bool GreyAgrees(const engine::Levels& levels) {
 }
 
 // Writes the picture to the destination with the codec given, and puts it in place if the
-// file it came from is still as it was read.
+// file it came from is still as it was read; `done` says what became of it.
 Outcome Save(const std::string& file, const doc::Intake& taken, const doc::Codec& codec,
-             const Destination& to, const std::atomic<bool>& stop, doc::FileSystem& system) {
+             const Destination& to, const std::atomic<bool>& stop, doc::FileSystem& system,
+             const char* done = "corrected") {
     const std::string where = to.path.string();
     auto out =
         doc::SafeFile::Create(to.path, system, to.inPlace ? &taken.source->Stamp() : nullptr);
@@ -53,8 +54,8 @@ Outcome Save(const std::string& file, const doc::Intake& taken, const doc::Codec
                                  (to.inPlace ? "it is left as it is now" : "nothing was written"));
     }
     const std::string arrow = to.inPlace ? "" : " -> " + where;
-    return {Outcome::Kind::Done, "corrected " + file + arrow, taken.picture.pixels.PixelCount(),
-            std::nullopt};
+    return {Outcome::Kind::Done, std::string(done) + " " + file + arrow,
+            taken.picture.pixels.PixelCount(), std::nullopt};
 }
 
 Outcome Correct(const std::string& file, const engine::Levels& levels, const Destination& to,
@@ -90,6 +91,15 @@ Outcome Guarded(const std::string& file, const Work& work) {
 Outcome CorrectFile(const std::string& file, const engine::Levels& levels, const Destination& to,
                     const std::atomic<bool>& stop, doc::FileSystem& system) {
     return Guarded(file, [&] { return Correct(file, levels, to, stop, system); });
+}
+
+Outcome MakeProxy(const std::string& file, const Destination& to, const std::atomic<bool>& stop,
+                  doc::FileSystem& system) {
+    return Guarded(file, [&] {
+        auto taken = doc::TakeIn(file, doc::Names::Pictures, system);
+        if (!taken) return CantTakeIn(file, taken.Failure());
+        return Save(file, taken.Value(), doc::BmpCodec(), to, stop, system, "made a proxy of");
+    });
 }
 
 Outcome CountFile(const std::string& file, double margin) {

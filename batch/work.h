@@ -39,6 +39,11 @@ Outcome CorrectFile(const std::string& file, const engine::Levels& levels, const
                     const std::atomic<bool>& stop,
                     document::FileSystem& system = document::RealFileSystem());
 
+// Takes the file in and writes it, uncorrected, as a 24-bit bitmap to the destination: 16-bit
+// samples rounded to 8 bits, grey as grey, without its alpha.
+Outcome MakeProxy(const std::string& file, const Destination& to, const std::atomic<bool>& stop,
+                  document::FileSystem& system = document::RealFileSystem());
+
 // Takes the file in and counts its histograms, less a border of `margin`%.
 Outcome CountFile(const std::string& file, double margin);
 

@@ -55,7 +55,8 @@ struct Io {
     Status written = Done{};  // the first failed write
 };
 
-Result<Picture> ReadPng(ByteSource& source);
+// Reads a PNG of at most `maxPixels` pixels.
+Result<Picture> ReadPng(ByteSource& source, std::uint64_t maxPixels);
 Status WritePng(const Picture& picture, SafeFile& file);
 
 // libpng's error and warning handlers over an Io.

@@ -5,7 +5,6 @@
 #include <memory>
 #include <vector>
 
-#include "document/bmp_header.h"
 #include "document/png_keepsake.h"
 
 namespace tintwell::document::png {
@@ -52,7 +51,7 @@ struct ReadStructs {
     ~ReadStructs() { png_destroy_read_struct(&png, &info, &end); }
 };
 
-Result<engine::Layout> LayoutOf(png_structp png, png_infop info) {
+Result<engine::Layout> LayoutOf(png_structp png, png_infop info, std::uint64_t maxPixels) {
     const int type = png_get_color_type(png, info);
     const int bits = png_get_bit_depth(png, info);
     if (type == PNG_COLOR_TYPE_PALETTE)
@@ -62,8 +61,8 @@ Result<engine::Layout> LayoutOf(png_structp png, png_infop info) {
         return Unsupported(
             "its transparency is a colour key (tRNS), which the correction would move");
     if (std::uint64_t{png_get_image_width(png, info)} * png_get_image_height(png, info) >
-        kMaxPixels)
-        return Fail(Problem::TooLarge, std::to_string(kMaxPixels / 1000000) + " megapixels");
+        maxPixels)
+        return Fail(Problem::TooLarge, std::to_string(maxPixels / 1000000) + " megapixels");
     return engine::FileLayout((type & PNG_COLOR_MASK_COLOR) == 0,
                               (type & PNG_COLOR_MASK_ALPHA) != 0, bits);
 }
@@ -126,7 +125,7 @@ Error Failure(const Io& io) {
 
 }  // namespace
 
-Result<Picture> ReadPng(ByteSource& source) {
+Result<Picture> ReadPng(ByteSource& source, std::uint64_t maxPixels) {
     Io io{&source, nullptr, 0, {}, Done{}};
     ReadStructs s;
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &io, OnError, OnWarning);
@@ -136,7 +135,7 @@ Result<Picture> ReadPng(ByteSource& source) {
     if (s.info == nullptr || s.end == nullptr) return Fail(Problem::NoMemory);
     png_set_read_fn(s.png, &io, ReadBytes);
     if (!ReadHeader(s.png, s.info)) return Failure(io);
-    auto layout = LayoutOf(s.png, s.info);
+    auto layout = LayoutOf(s.png, s.info, maxPixels);
     if (!layout) return layout.Failure();
     auto pixels = engine::PixelBuffer::Allocate(
         static_cast<int>(png_get_image_width(s.png, s.info)),

@@ -2,6 +2,7 @@
 #include <memory>
 #include <vector>
 
+#include "document/bmp_header.h"
 #include "document/codec.h"
 #include "document/png_keepsake.h"
 
@@ -94,6 +95,8 @@ bool WriteAll(png_structp png, png_infop info, const engine::PixelBuffer& pixels
                  keep.interlace, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
     SetChunks(png, info, keep, *texts, *unknown);
     png_write_info(png, info);
+    // libpng would write eXIf again at the end; a PNG holds one.
+    png_set_invalid(png, info, PNG_INFO_eXIf);
     if (layout.bits == 16) png_set_swap(png);
     png_write_image(png, rows);
     png_write_end(png, info);
@@ -135,7 +138,9 @@ public:
     bool Recognises(std::span<const std::uint8_t> head) const override {
         return head.size() >= 8 && png_sig_cmp(head.data(), 0, 8) == 0;
     }
-    Result<Picture> Read(ByteSource& source) const override { return ReadPng(source); }
+    Result<Picture> Read(ByteSource& source) const override {
+        return ReadPng(source, kMaxPixels);
+    }
     Status Write(const Picture& picture, SafeFile& file) const override {
         return WritePng(picture, file);
     }

@@ -9,6 +9,7 @@
 
 #include "document/bmp_header.h"
 #include "document/codec.h"
+#include "document/tiff_codec.h"
 #include "document/tiff_pixels.h"
 #include "document/tiff_session.h"
 #include "document/tiff_tags.h"
@@ -62,7 +63,7 @@ std::shared_ptr<TiffKeepsake> KeepsakeOf(TIFF* t, const Shape& shape) {
     return keep;
 }
 
-Result<Picture> ReadTiff(ByteSource& source) {
+Result<Picture> ReadTiffFile(ByteSource& source, std::uint64_t maxPixels) {
     const auto session = Session::ForReading(source);
     TIFF* t = session->Tiff();
     if (t == nullptr) return session->ReadFailure();
@@ -75,7 +76,7 @@ Result<Picture> ReadTiff(ByteSource& source) {
     std::uint64_t* unused = nullptr;
     if (TIFFGetField(t, TIFFTAG_SUBIFD, &subPictures, &unused) == 1 && subPictures > 0)
         return Unsupported("it holds more than one picture; rewriting it would drop the others");
-    auto shape = tiff::ReadShape(t, kMaxPixels);
+    auto shape = tiff::ReadShape(t, maxPixels);
     if (!shape) return session->HasFailed() ? session->ReadFailure() : shape.Failure();
     auto pixels =
         engine::PixelBuffer::Allocate(static_cast<int>(shape.Value().width),
@@ -164,13 +165,19 @@ public:
             head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43);
         return little || big;
     }
-    Result<Picture> Read(ByteSource& source) const override { return ReadTiff(source); }
+    Result<Picture> Read(ByteSource& source) const override {
+        return ReadTiffFile(source, kMaxPixels);
+    }
     Status Write(const Picture& picture, SafeFile& file) const override {
         return WriteTiff(picture, file);
     }
 };
 
 }  // namespace
+
+Result<Picture> ReadTiff(ByteSource& source, std::uint64_t maxPixels) {
+    return ReadTiffFile(source, maxPixels);
+}
 
 const Codec& TiffCodec() {
     static const Tiff codec;

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <string_view>
 
 namespace tintwell::document::tiff {
 namespace {
@@ -111,6 +112,9 @@ int Session::OnError(TIFF*, void* self, const char*, const char* format, va_list
         char text[400];
         std::vsnprintf(text, sizeof text, format, args);
         s->m_error = text;
+        // Some messages start with the name the file was opened by, which says nothing here.
+        constexpr std::string_view kName = "picture: ";
+        if (s->m_error.starts_with(kName)) s->m_error.erase(0, kName.size());
     }
     return 1;
 }

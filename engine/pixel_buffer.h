@@ -39,6 +39,11 @@ constexpr Layout FileLayout(bool grey, bool alpha, int bits) {
     return l;
 }
 
+// Keeps up to `count` big buffers that pictures give back, for the pictures that follow (a
+// program working through a roll asks for as many as it holds pictures at once); 0, the start,
+// keeps none.
+void KeepFreedBuffers(std::size_t count);
+
 // A picture's pixels, row after row, top row first, with no padding. The memory is aligned and
 // advised so that the kernel may back it with huge pages: first touches of fresh memory
 // dominate loading a big picture otherwise.
@@ -81,7 +86,10 @@ public:
 
 private:
     struct Free {
+        Free() noexcept : capacity(0) {}
+        explicit Free(std::size_t bytes) noexcept : capacity(bytes) {}
         void operator()(std::uint8_t* p) const;
+        std::size_t capacity;
     };
     int m_width = 0;
     int m_height = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "bmp_test_files.h"
 
 namespace tintwell::engine {
@@ -49,6 +51,43 @@ INSTANTIATE_TEST_SUITE_P(
                       RegionCase{3, 7, 40, {1, 2, 2, 5}},
                       RegionCase{2, 9, 50, {0, 0, 2, 9}},  // nothing left: the whole picture
                       RegionCase{9, 2, 0, {0, 0, 9, 2}}));
+
+// A file's samples count as the window's 8-bit values would: 16-bit ones as round(v / 257),
+// grey in all three channels, alpha in none; whatever the layout, the same as the screen
+// picture made of those values, and so the same suggested points.
+TEST(Histograms, OfEveryLayoutCountTheEightBitValues) {
+    for (const bool grey : {false, true}) {
+        for (const bool alpha : {false, true}) {
+            for (const int bits : {8, 16}) {
+                const Layout layout = FileLayout(grey, alpha, bits);
+                PixelBuffer file = *PixelBuffer::Allocate(61, 47, layout);
+                PixelBuffer screen = *PixelBuffer::Allocate(61, 47);
+                for (int y = 0; y < 47; ++y) {
+                    for (int x = 0; x < 61; ++x) {
+                        std::array<int, 4> eight{};
+                        for (int s = 0; s < layout.samples; ++s) {
+                            const int v =
+                                (x * 977 + y * 131 + s * 4099) % (bits == 8 ? 256 : 65536);
+                            const std::size_t at = static_cast<std::size_t>(x) * layout.samples + s;
+                            if (bits == 8) file.Bytes(y)[at] = static_cast<std::uint8_t>(v);
+                            if (bits == 16)
+                                reinterpret_cast<std::uint16_t*>(file.Bytes(y))[at] =
+                                    static_cast<std::uint16_t>(v);
+                            eight[s] = bits == 8 ? v : static_cast<int>(std::lround(v / 257.0));
+                        }
+                        screen.Row(y)[x] = grey ? PackPixel(eight[0], eight[0], eight[0])
+                                                : PackPixel(eight[0], eight[1], eight[2]);
+                    }
+                }
+                const Histograms h = CountHistograms(file, 5.0),
+                                 want = CountHistograms(screen, 5.0);
+                EXPECT_EQ(h.counts, want.counts)
+                    << "grey " << grey << ", alpha " << alpha << ", bits " << bits;
+                EXPECT_EQ(h.pixels, want.pixels);
+            }
+        }
+    }
+}
 
 TEST(Histograms, AfterThePassAreThePassedPicturesAndClippingCountsItsEnds) {
     PixelBuffer p = tests::Pattern(613, 411);

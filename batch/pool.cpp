@@ -1,0 +1,95 @@
+#include "batch/pool.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <system_error>
+
+namespace tintwell::batch {
+
+Pool::Pool(std::size_t files, unsigned jobs, const std::atomic<bool>& stop)
+    : m_outcomes(files),
+      m_ready(files, false),
+      m_jobs(static_cast<unsigned>(std::min<std::size_t>(jobs, files))),
+      m_stop(stop) {}
+
+void Pool::Run(const std::function<Outcome(std::size_t)>& work,
+               const std::function<void(std::size_t, const Outcome&)>& report,
+               const std::function<void(std::size_t done)>& progress) {
+    std::vector<std::thread> workers = Start(work);
+    std::size_t reported = 0;
+    std::unique_lock lock(m_mutex);
+    while (reported < m_outcomes.size()) {
+        m_changed.wait_for(lock, std::chrono::milliseconds(250));
+        for (; reported < m_outcomes.size() && m_ready[reported]; ++reported) {
+            report(reported, m_outcomes[reported]);
+        }
+        if (m_idle == m_jobs && (reported == m_outcomes.size() || !m_ready[reported])) break;
+        progress(m_done);
+    }
+    lock.unlock();
+    for (std::thread& w : workers) w.join();
+}
+
+// As many workers as the system gives, up to the jobs asked for; with none, the work is done
+// here.
+std::vector<std::thread> Pool::Start(const std::function<Outcome(std::size_t)>& work) {
+    std::vector<std::thread> workers;
+    try {
+        workers.reserve(m_jobs);
+        while (workers.size() < m_jobs) workers.emplace_back([&] { Work(work); });
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+    m_jobs = static_cast<unsigned>(workers.size());
+    if (workers.empty()) {
+        m_jobs = 1;
+        Work(work);
+    }
+    return workers;
+}
+
+void Pool::Work(const std::function<Outcome(std::size_t)>& work) {
+    for (;;) {
+        std::size_t i = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_started == m_outcomes.size() || m_stop.load()) break;
+            i = m_started++;
+        }
+        Outcome outcome = work(i);
+        std::lock_guard lock(m_mutex);
+        m_outcomes[i] = std::move(outcome);
+        m_ready[i] = true;
+        ++m_done;
+        m_changed.notify_one();
+    }
+    std::lock_guard lock(m_mutex);
+    ++m_idle;
+    m_changed.notify_one();
+}
+
+void Progress::Show(std::size_t done, std::uint64_t pixels) {
+    if (!m_terminal) return;
+    const double seconds = Seconds();
+    char line[160];
+    std::snprintf(line, sizeof line, "\r%zu of %zu files, %.0f megapixels a second", done, m_files,
+                  seconds > 0 ? pixels / 1e6 / seconds : 0.0);
+    std::string text = line;
+    if (done > 0 && done < m_files) {
+        const long left = std::lround(seconds / done * (m_files - done));
+        std::snprintf(line, sizeof line, ", %ld:%02ld left", left / 60, left % 60);
+        text += line;
+    }
+    m_err << text << "\033[K" << std::flush;
+    m_shown = true;
+}
+
+void Progress::Clear() {
+    if (m_shown) m_err << "\r\033[K" << std::flush;
+    m_shown = false;
+}
+
+}  // namespace tintwell::batch

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <ostream>
+#include <thread>
+#include <vector>
+
+#include "batch/work.h"
+
+namespace tintwell::batch {
+
+// Runs work(i) for every file, `jobs` at a time (never more than there are files), and hands
+// each outcome to report() in the order of the files as soon as it and those before it are
+// done. Once `stop` is set no file is started.
+class Pool {
+public:
+    Pool(std::size_t files, unsigned jobs, const std::atomic<bool>& stop);
+
+    void Run(const std::function<Outcome(std::size_t)>& work,
+             const std::function<void(std::size_t, const Outcome&)>& report,
+             const std::function<void(std::size_t done)>& progress);
+    std::size_t Unstarted() const { return m_outcomes.size() - m_started; }
+
+private:
+    std::vector<std::thread> Start(const std::function<Outcome(std::size_t)>& work);
+    void Work(const std::function<Outcome(std::size_t)>& work);
+
+    std::vector<Outcome> m_outcomes;
+    std::vector<bool> m_ready;
+    unsigned m_jobs;
+    const std::atomic<bool>& m_stop;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_started = 0, m_done = 0;
+    unsigned m_idle = 0;
+};
+
+// One line on a terminal that is written over in place: results are written above it.
+class Progress {
+public:
+    using Clock = std::chrono::steady_clock;
+    Progress(std::ostream& err, bool terminal, std::size_t files)
+        : m_err(err), m_terminal(terminal), m_files(files), m_start(Clock::now()) {}
+
+    void Show(std::size_t done, std::uint64_t pixels);
+    void Clear();
+    double Seconds() const { return std::chrono::duration<double>(Clock::now() - m_start).count(); }
+
+private:
+    std::ostream& m_err;
+    bool m_terminal;
+    std::size_t m_files;
+    Clock::time_point m_start;
+    bool m_shown = false;
+};
+
+}  // namespace tintwell::batch
