@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -49,5 +50,11 @@ int main(int argc, char** argv) {
     tintwell::platform::QtPlatform platform;
     tintwell::ui::Form1 window(platform);
     window.show();
+    // Open With: what QApplication leaves of the command line (it takes its own options out)
+    // are files, taken as the bytes they were given as.
+    // They open once the event loop runs, when the window is on the screen with its frame.
+    const std::vector<std::string> files(argv + 1, argv + argc);
+    if (!files.empty())
+        QTimer::singleShot(0, &window, [&window, files] { window.OpenFiles(files); });
     return app.exec();
 }

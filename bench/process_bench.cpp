@@ -6,7 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
@@ -67,6 +69,7 @@ struct Shown {
         QCoreApplication::processEvents();
     }
     ui::PictureView* View() const { return form.findChild<ui::PictureView*>("pictureArea"); }
+    void Preview() { form.findChild<QCheckBox*>(QStringLiteral("previewBox"))->click(); }
     QPushButton* Button(const char* name) const {
         return form.findChild<QPushButton*>(QString::fromLatin1(name));
     }
@@ -82,8 +85,10 @@ void BM_pass(benchmark::State& state) {
 
 double g_peakDuringProcess = 0;
 
-void RunProcess(benchmark::State& state, bool fitted, bool histogram = false) {
+void RunProcess(benchmark::State& state, bool fitted, bool histogram = false,
+                bool preview = false) {
     Shown shown(kFile);
+    if (preview) shown.Preview();
     if (!fitted) shown.View()->ZoomTo(1.0, QPointF(0, 0));
     if (histogram) shown.form.findChild<QWidget*>(QStringLiteral("histogramWindow"))->show();
     QCoreApplication::processEvents();  // painted once, as on a screen
@@ -116,6 +121,12 @@ void BM_process_fitted(benchmark::State& state) {
 void BM_process_histogram(benchmark::State& state) {
     RunProcess(state, false, true);
 }
+void BM_process_preview(benchmark::State& state) {
+    RunProcess(state, false, false, true);
+}
+void BM_process_fitted_preview(benchmark::State& state) {
+    RunProcess(state, true, false, true);
+}
 
 void BM_memcpy_big(benchmark::State& state) {
     auto from = std::make_unique<std::uint32_t[]>(std::size_t{kBigSide} * kBigSide);
@@ -135,6 +146,33 @@ void BM_paint_fit(benchmark::State& state) {
     if (!shown.View()->IsFitted()) return state.SkipWithError("the big picture is not fitted");
     picture->repaint();  // the first paint builds the reduced view
     for (auto _ : state) picture->repaint();
+}
+
+// The same with the preview on, nothing changed since the last paint.
+void BM_paint_fit_preview(benchmark::State& state) {
+    Shown shown(kBigFile);
+    ui::PictureBox* picture = shown.View()->Picture();
+    if (!shown.View()->IsFitted()) return state.SkipWithError("the big picture is not fitted");
+    shown.Preview();
+    picture->repaint();
+    if (picture->GetLook().IsPlain()) return state.SkipWithError("the preview is not on");
+    for (auto _ : state) picture->repaint();
+}
+
+// From a changed field to the fitted preview repainted with it.
+void BM_preview_edit(benchmark::State& state) {
+    Shown shown(kBigFile);
+    ui::PictureBox* picture = shown.View()->Picture();
+    if (!shown.View()->IsFitted()) return state.SkipWithError("the big picture is not fitted");
+    shown.Preview();
+    picture->repaint();
+    auto* field = shown.form.findChild<QLineEdit*>(QStringLiteral("txtWhiteR"));
+    bool other = false;
+    for (auto _ : state) {
+        other = !other;
+        field->setText(other ? QStringLiteral("76") : QStringLiteral("75"));
+        picture->repaint();
+    }
 }
 
 // The same after a change of zoom: the view drawn afresh from the reduced view.
@@ -175,9 +213,13 @@ BENCHMARK(BM_pass)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_process)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_process_fitted)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_process_histogram)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_process_preview)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_process_fitted_preview)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_memcpy_big)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_paint_fit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_paint_fit_afresh)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_paint_fit_preview)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_preview_edit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_drop_big)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_cat_big)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -211,8 +253,12 @@ int main(int argc, char** argv) {
         {{"process/pass", {"BM_process", "BM_pass"}},
          {"process/pass fitted", {"BM_process_fitted", "BM_pass"}},
          {"process/pass histogram", {"BM_process_histogram", "BM_pass"}},
+         {"process/pass preview", {"BM_process_preview", "BM_pass"}},
+         {"process/pass fitted preview", {"BM_process_fitted_preview", "BM_pass"}},
          {"paint/fit", {"BM_paint_fit", "BM_memcpy_big"}},
          {"paint/fit afresh", {"BM_paint_fit_afresh", "BM_memcpy_big"}},
+         {"paint/fit preview", {"BM_paint_fit_preview", "BM_paint_fit"}},
+         {"preview/edit", {"BM_preview_edit", "BM_paint_fit_afresh"}},
          {"drop/read", {"BM_drop_big", "BM_cat_big"}}});
     std::printf("peak memory during Process: %.0f MB\n", g_peakDuringProcess);
     fs::remove(kFile);

@@ -130,9 +130,18 @@ void CountRows(const PixelBuffer& picture, const Region& r, int top, int bottom,
 }  // namespace
 
 Histograms CountHistograms(const PixelBuffer& picture, double marginPercent) {
+    if (picture.IsEmpty()) return Histograms{};
+    return CountHistograms(picture,
+                           CountedRegion(picture.Width(), picture.Height(), marginPercent));
+}
+
+Histograms CountHistograms(const PixelBuffer& picture, const Region& region) {
     Histograms h;
-    if (picture.IsEmpty()) return h;
-    const Region r = CountedRegion(picture.Width(), picture.Height(), marginPercent);
+    const Region r{std::clamp(region.left, 0, picture.Width()),
+                   std::clamp(region.top, 0, picture.Height()),
+                   std::clamp(region.right, 0, picture.Width()),
+                   std::clamp(region.bottom, 0, picture.Height())};
+    if (r.right <= r.left || r.bottom <= r.top) return h;
     const std::uint64_t pixels =
         static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
     // Counting is bound by the counters' stores, not by memory: big pictures are shared out
@@ -145,6 +154,17 @@ Histograms CountHistograms(const PixelBuffer& picture, double marginPercent) {
     for (const Histograms& part : partial) h += part;
     h.pixels = pixels;
     return h;
+}
+
+PerChannel<double> Means(const Histograms& h) {
+    PerChannel<double> means{};
+    if (h.pixels == 0) return means;
+    for (int c = 0; c < kChannels; ++c) {
+        std::uint64_t sum = 0;
+        for (int v = 0; v < 256; ++v) sum += h.counts[c][v] * static_cast<std::uint64_t>(v);
+        means[c] = static_cast<double>(sum) / static_cast<double>(h.pixels);
+    }
+    return means;
 }
 
 Histograms Levelled(const Histograms& before, const Levels& levels) {

@@ -32,6 +32,11 @@ inline constexpr double kDefaultClipPercent = 0.1;
 // The histograms of the counted region, in one pass over its rows.
 Histograms CountHistograms(const PixelBuffer& picture,
                            double marginPercent = kDefaultMarginPercent);
+// The histograms of a region of the picture (cut to the picture).
+Histograms CountHistograms(const PixelBuffer& picture, const Region& region);
+
+// Each channel's mean value over the counted pixels (0 where none were counted).
+PerChannel<double> Means(const Histograms& histograms);
 
 // The histograms of the picture after a correction pass with these levels, worked out from the
 // histograms before it: each channel value goes where the pixel rule sends it.

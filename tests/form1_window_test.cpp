@@ -122,21 +122,30 @@ void Form1WindowTest::fieldsTakeThreeCharacters() {
     QCOMPARE(field->text(), QStringLiteral("123"));
 }
 
+// Files given to the window: dropped on "Drop BMP here", or named on its command line (Open
+// With), which goes the same way.
 void Form1WindowTest::drops_data() {
-    QTest::addColumn<QStringList>("names");  // files made in a temporary folder; "" for text only
+    QTest::addColumn<QStringList>("names");  // files made in a temporary folder; "" for none
     QTest::addColumn<QString>("message");
-    QTest::newRow("mixed case") << QStringList{"photo.Bmp"} << QString();
-    QTest::newRow("two files") << QStringList{"a.bmp", "b.bmp"} << "One at a time please!";
-    QTest::newRow("text only") << QStringList{""} << "One at a time please!";
-    QTest::newRow("wrong extension") << QStringList{"photo.bmp.txt"} << "I only take BMP files";
-    QTest::newRow("damaged") << QStringList{"damaged.bmp"} << "Can't read that for some reason";
-    QTest::newRow("folder") << QStringList{"folder.bmp/"} << "Can't read that for some reason";
-    QTest::newRow("missing") << QStringList{"missing.bmp!"} << "Can't read that for some reason";
+    QTest::addColumn<bool>("named");  // on the command line
+    for (const bool named : {false, true}) {
+        const auto row = [named](const char* name) -> QTestData& {
+            return QTest::newRow((std::string(named ? "named, " : "dropped, ") + name).c_str());
+        };
+        row("mixed case") << QStringList{"photo.Bmp"} << QString() << named;
+        row("two files") << QStringList{"a.bmp", "b.bmp"} << "One at a time please!" << named;
+        row("none") << QStringList{""} << "One at a time please!" << named;
+        row("wrong extension") << QStringList{"photo.bmp.txt"} << "I only take BMP files" << named;
+        row("damaged") << QStringList{"damaged.bmp"} << "Can't read that for some reason" << named;
+        row("folder") << QStringList{"folder.bmp/"} << "Can't read that for some reason" << named;
+        row("missing") << QStringList{"missing.bmp!"} << "Can't read that for some reason" << named;
+    }
 }
 
 void Form1WindowTest::drops() {
     QFETCH(QStringList, names);
     QFETCH(QString, message);
+    QFETCH(bool, named);
     tests::TempDir dir;
     Window w;
     const QString startTitle = w.Title();
@@ -156,7 +165,14 @@ void Form1WindowTest::drops() {
     }
     QMimeData text;
     text.setText(QStringLiteral("some text"));
-    names == QStringList{""} ? w.Drop(text) : w.DropFiles(paths);
+    const auto give = [&] {
+        std::vector<std::string> files;
+        if (names != QStringList{""})
+            for (const QString& p : paths) files.push_back(p.toStdString());
+        if (named) return w.form->OpenFiles(files);
+        names == QStringList{""} ? w.Drop(text) : w.DropFiles(paths);
+    };
+    give();
 
     if (message.isEmpty()) {
         QVERIFY(w.platform.messages.empty());
@@ -182,7 +198,7 @@ void Form1WindowTest::drops() {
     w.DropFile(good);
     const QString title = w.Title();
     const QSize size = w.form->size();
-    names == QStringList{""} ? w.Drop(text) : w.DropFiles(paths);
+    give();
     QCOMPARE(w.LastMessage(), message);
     QCOMPARE(w.Title(), title);
     QCOMPARE(w.form->PicturePath(), good.string());

@@ -56,6 +56,7 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
     BuildControls();
     ConnectControls();
     BuildHistogram();
+    BuildLook();
     setFixedSize(kClientAtStart);
 }
 
@@ -94,19 +95,25 @@ int Form1::InitialHeight() const {
 }
 
 void Form1::Label3_OLEDragDrop(const QMimeData& data) {
-    const std::vector<std::string> files = DroppedFiles(data);
+    OpenFiles(DroppedFiles(data));
+}
+
+// A drop, or the files named on the command line: one bitmap, taken in as the window takes it.
+void Form1::OpenFiles(const std::vector<std::string>& files) {
     if (files.size() != 1) return Tell("One at a time please!");
     const std::string& path = files.front();
     if (const document::Status opened = m_document.Open(path); !opened) {
         const bool name = opened.Failure().problem == document::Problem::WrongName;
         return Tell(name ? document::kNotBmp : document::kCantRead);
     }
+    m_c.picture1->SetRegion(std::nullopt);  // a region belongs to the picture it was marked on
     PictureShown();
     setWindowTitle(QStringLiteral("Tintwell - ") + QFile::decodeName(path.c_str()));
     m_c.pictureArea->show();
     m_c.btnProcess->setEnabled(true);
     m_c.btnReload->setEnabled(false);
     m_c.btnSave->setEnabled(false);
+    UpdateLook();
     FormReSize();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <string>
+#include <vector>
 
 #include "document/picture_document.h"
 #include "engine/histogram.h"
@@ -54,6 +55,9 @@ public:
     int InitialHeight() const;
     bool IsProcessing() const { return m_processing; }
 
+    // Opens files named on the command line as if they had been dropped (Open With).
+    void OpenFiles(const std::vector<std::string>& files);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +95,12 @@ private:
     void PictureShown();
     void Tell(const std::string& message);
 
+    // The look of the picture: preview, clipping warning, region and pickers.
+    void BuildLook();
+    void SwitchPreview(bool on);
+    void UpdateLook();
+    engine::PerChannel<std::string> FieldTexts(bool black) const;
+
     platform::Platform& m_platform;
     Controls m_c;
     HistogramWindow* m_histogram = nullptr;
@@ -101,6 +111,8 @@ private:
     bool m_closeRequested = false;
     bool m_loaded = false;
     bool m_ended = false;
+    bool m_previewOn = false;
+    bool m_clippingOn = false;
     WindowFitter m_fitter;
 };
 

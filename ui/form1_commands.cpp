@@ -90,6 +90,7 @@ void Form1::EnterProcessingState() {
     m_c.btnExit->setEnabled(false);
     m_c.picture1->setEnabled(false);
     m_histogram->SetFrozen(true);
+    UpdateLook();  // the pass writes into the picture: nothing is previewed meanwhile
 }
 
 // After a completed pass the picture can be saved or thrown away; after a cancelled one it is
@@ -105,6 +106,7 @@ void Form1::LeaveProcessingState(bool completed, bool reloaded) {
     m_platform.SetMousePointer(platform::Pointer::Arrow);
     m_c.picture1->setEnabled(true);
     m_histogram->SetFrozen(false);
+    UpdateLook();
     if (completed) {
         m_document.MarkChanged();
         m_platform.Beep();
@@ -146,6 +148,7 @@ void Form1::btnReload_Click() {
     m_c.btnSave->setEnabled(false);
     m_c.btnProcess->setEnabled(true);
     m_c.btnReload->setEnabled(false);
+    UpdateLook();
 }
 
 void Form1::btnSave_Click() {

@@ -37,12 +37,8 @@ void Form1::ToggleHistogram() {
 }
 
 void Form1::FieldsChanged() {
-    engine::PerChannel<std::string> blacks, whites;
-    for (int c = 0; c < engine::kChannels; ++c) {
-        blacks[c] = m_c.txtBlack[c]->text().toStdString();
-        whites[c] = m_c.txtWhite[c]->text().toStdString();
-    }
-    m_histogram->SetSettings(blacks, whites);
+    m_histogram->SetSettings(FieldTexts(true), FieldTexts(false));
+    UpdateLook();
 }
 
 void Form1::FieldMenu(QLineEdit* field, QPoint at) {
@@ -66,10 +62,16 @@ void Form1::WriteSuggestion(const engine::Points& points) {
     }
 }
 
-// The document holds a new picture: the views show it from now on.
+// The document holds a new picture: the views show it from now on. A region kept over a
+// Reload is cut to the picture as it now is.
 void Form1::PictureShown() {
     m_c.picture1->Show(&m_document.Pixels());
     m_histogram->SetPicture(&m_document.Pixels());
+    if (const auto& region = m_c.picture1->Region()) {
+        const QRect kept = region->intersected(QRect(QPoint(0, 0), m_c.picture1->PictureSize()));
+        m_c.picture1->SetRegion(kept.isEmpty() ? std::nullopt : std::optional(kept));
+    }
+    UpdateLook();
 }
 
 }  // namespace tintwell::ui

@@ -1,5 +1,6 @@
 #include "ui/histogram_window.h"
 
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QGuiApplication>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -29,6 +31,8 @@ QDoubleSpinBox* Percent(QWidget* parent, const char* name, double value, double 
     return box;
 }
 
+const QSize kPickerSize(190, 30);
+
 QString Share(double share) {
     return QString::number(share * 100, 'f', share < 0.001 ? 3 : 2) + QLatin1Char('%');
 }
@@ -41,6 +45,7 @@ HistogramWindow::HistogramWindow(QWidget* parent)
     setObjectName(QStringLiteral("histogramWindow"));
     setWindowTitle(QStringLiteral("Histogram - Tintwell"));
     BuildControls();
+    ShowCounted();
 }
 
 void HistogramWindow::BuildControls() {
@@ -79,13 +84,102 @@ void HistogramWindow::BuildControls() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
+    layout->addLayout(BuildPickers());
     layout->addLayout(bottom);
+    // The pickers in the bottom-right corner, at a size of their own, where a person (and the
+    // desktop test) finds them whatever the fonts.
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->setSpacing(6);
+    auto* pickers = new QHBoxLayout;
+    pickers->setSpacing(6);
+    pickers->addStretch(1);
+    pickers->addWidget(m_blackPicker);
+    pickers->addWidget(m_whitePicker);
+    layout->addLayout(pickers);
     connect(m_suggest, &QPushButton::clicked, this, &HistogramWindow::Suggest);
     connect(m_margin, &QDoubleSpinBox::valueChanged, this, [this] {
         m_stale = m_picture != nullptr;
         if (isVisible()) Count();
+        ShowCounted();
     });
     ShowSettings();
+}
+
+QLayout* HistogramWindow::BuildPickers() {
+    m_preview = new QCheckBox(QStringLiteral("&Preview"), this);
+    m_preview->setObjectName(QStringLiteral("previewBox"));
+    m_preview->setToolTip(QStringLiteral(
+        "Show the picture as Process would make it with the points as they stand (P on the "
+        "picture)"));
+    connect(m_preview, &QCheckBox::toggled, this, &HistogramWindow::PreviewToggled);
+    m_counted = new QLabel(this);
+    m_counted->setObjectName(QStringLiteral("countedArea"));
+    m_means = new QLabel(this);
+    m_means->setObjectName(QStringLiteral("regionMeans"));
+    const auto picker = [this](const char* name, const char* caption, const char* tip, bool black) {
+        auto* button = new QPushButton(QString::fromLatin1(caption), this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setToolTip(QString::fromLatin1(tip));
+        connect(button, &QPushButton::clicked, this, [this, black] { Pick(black); });
+        return button;
+    };
+    m_blackPicker = picker("blackFromRegion", "&Black point from region",
+                           "Write each channel's mean over the region (Shift+drag on the picture; "
+                           "the picture less its border where none is marked) into the black "
+                           "points: take it from the film base",
+                           true);
+    m_whitePicker = picker("whiteFromRegion", "&White point from region",
+                           "Write each channel's mean over the region into the white points: "
+                           "take it from a neutral highlight",
+                           false);
+    for (QPushButton* b : {m_blackPicker, m_whitePicker}) b->setFixedSize(kPickerSize);
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(m_counted);
+    texts->addWidget(m_means);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_preview);
+    row->addLayout(texts, 1);
+    return row;
+}
+
+void HistogramWindow::SetRegion(const std::optional<engine::Region>& region) {
+    m_region = region;
+    m_stale = m_picture != nullptr;
+    if (isVisible()) Count();
+    ShowCounted();
+}
+
+void HistogramWindow::SetPreviewSwitch(bool on) {
+    const QSignalBlocker quiet(m_preview);
+    m_preview->setChecked(on);
+}
+
+// What is counted, how much of it, and its means.
+void HistogramWindow::ShowCounted() {
+    m_counted->setText(
+        m_region ? QStringLiteral("Counted: the marked region, %1 x %2 pixels")
+                       .arg(m_region->right - m_region->left)
+                       .arg(m_region->bottom - m_region->top)
+                 : QStringLiteral("Counted: the picture less a border of %1% (Shift+drag on the "
+                                  "picture marks a region)")
+                       .arg(m_margin->value()));
+    if (!m_histograms || m_histograms->pixels == 0) return m_means->setText(QString());
+    const engine::PerChannel<double> means = engine::Means(*m_histograms);
+    m_means->setText(QStringLiteral("Mean: red %1, green %2, blue %3")
+                         .arg(means[0], 0, 'f', 1)
+                         .arg(means[1], 0, 'f', 1)
+                         .arg(means[2], 0, 'f', 1));
+}
+
+void HistogramWindow::Pick(bool black) {
+    if (m_frozen || m_picture == nullptr) return;
+    if (m_stale || !m_histograms) Count();
+    if (!m_histograms || m_histograms->pixels == 0) return;
+    const engine::PerChannel<double> means = engine::Means(*m_histograms);
+    engine::PerChannel<int> rounded{};
+    for (int c = 0; c < engine::kChannels; ++c)
+        rounded[c] = static_cast<int>(std::nearbyint(means[c]));  // halves to even
+    emit Picked(black, rounded);
 }
 
 void HistogramWindow::SetPicture(const engine::PixelBuffer* picture) {
@@ -99,6 +193,7 @@ void HistogramWindow::PictureLevelled(const engine::Levels& levels) {
     m_histograms = engine::Levelled(*m_histograms, levels);
     m_view->SetHistograms(m_histograms);
     ShowSettings();
+    ShowCounted();
 }
 
 void HistogramWindow::SetSettings(const engine::PerChannel<std::string>& blacks,
@@ -110,8 +205,9 @@ void HistogramWindow::SetSettings(const engine::PerChannel<std::string>& blacks,
 
 void HistogramWindow::SetFrozen(bool frozen) {
     m_frozen = frozen;
-    m_suggest->setEnabled(!frozen);
-    m_margin->setEnabled(!frozen);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_suggest, m_margin, m_blackPicker, m_whitePicker})
+        w->setEnabled(!frozen);
     if (frozen || !isVisible()) return;
     if (m_stale) Count();
     ShowSettings();
@@ -126,10 +222,12 @@ void HistogramWindow::showEvent(QShowEvent* event) {
 
 void HistogramWindow::Count() {
     if (m_frozen || m_picture == nullptr) return;
-    m_histograms = engine::CountHistograms(*m_picture, m_margin->value());
+    m_histograms = m_region ? engine::CountHistograms(*m_picture, *m_region)
+                            : engine::CountHistograms(*m_picture, m_margin->value());
     m_stale = false;
     m_view->SetHistograms(m_histograms);
     ShowSettings();
+    ShowCounted();
 }
 
 // The fields' points as Process would settle them, drawn on the histograms, with what they

@@ -128,10 +128,24 @@ bool PictureBox::BringDrawnViewInStep() {
         QImage band(m_drawn.scanLine(top), whole.width(), bottom - top + 1, m_drawn.bytesPerLine(),
                     QImage::Format_RGB32);
         Draw(band, QRect(0, top, whole.width(), bottom - top + 1));
+        m_shownStale = true;
     }
     m_drawnStaleTop = 0;
     m_drawnStaleBottom = -1;
     return true;
+}
+
+// The view kept as drawn, with the look: a paint that follows no change is still a copy.
+const QImage& PictureBox::Shown() {
+    if (m_look.IsPlain()) return m_drawn;
+    if (m_shownStale || m_shown.size() != m_drawn.size()) {
+        m_shown = m_drawn.copy();
+        for (int y = 0; y < m_shown.height(); ++y)
+            ApplyLook(m_look, reinterpret_cast<std::uint32_t*>(m_shown.scanLine(y)),
+                      static_cast<std::size_t>(m_shown.width()));
+        m_shownStale = false;
+    }
+    return m_shown;
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
@@ -145,18 +159,26 @@ void PictureBox::paintEvent(QPaintEvent* event) {
                        QPoint(static_cast<int>(std::ceil((area.right() + 1) * dpr)) - 1,
                               static_cast<int>(std::ceil((area.bottom() + 1) * dpr)) - 1));
     const QRectF target(QPointF(device.topLeft()) / dpr, QSizeF(device.size()) / dpr);
-    if (m_zoom == 1.0) return painter.drawImage(target, m_direct, QRectF(device));
-    if (BringDrawnViewInStep()) return painter.drawImage(target, m_drawn, QRectF(device));
-    QImage shown(device.size(), QImage::Format_RGB32);
-    Draw(shown, device);
-    shown.setDevicePixelRatio(dpr);
-    painter.drawImage(target.topLeft(), shown);
+    if (m_zoom == 1.0 && m_look.IsPlain()) {
+        painter.drawImage(target, m_direct, QRectF(device));
+    } else if (BringDrawnViewInStep()) {
+        painter.drawImage(target, Shown(), QRectF(device));
+    } else {
+        QImage shown(device.size(), QImage::Format_RGB32);
+        Draw(shown, device);
+        for (int y = 0; y < shown.height(); ++y)
+            ApplyLook(m_look, reinterpret_cast<std::uint32_t*>(shown.scanLine(y)),
+                      static_cast<std::size_t>(shown.width()));
+        shown.setDevicePixelRatio(dpr);
+        painter.drawImage(target.topLeft(), shown);
+    }
+    PaintRegion(painter);
 }
 
-void PictureBox::mousePressEvent(QMouseEvent* event) {
-    const QPoint at =
-        PictureAt(event->position(), QPoint(0, 0), m_zoom, devicePixelRatioF(), PictureSize());
-    emit MouseDown(event->button(), event->modifiers(), at.x(), at.y());
+void PictureBox::SetLook(Look look) {
+    m_look = std::move(look);
+    m_shownStale = true;
+    update();
 }
 
 }  // namespace tintwell::ui

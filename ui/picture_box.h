@@ -3,9 +3,11 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QWidget>
+#include <optional>
 
 #include "engine/pixel_buffer.h"
 #include "ui/reduced_view.h"
+#include "ui/view_look.h"
 
 namespace tintwell::ui {
 
@@ -36,14 +38,26 @@ public:
     // Asks for a repaint of rows written since the last one.
     void FlushRepaint();
 
+    // Shows the picture with this look (preview, clipping warning) from now on.
+    void SetLook(Look look);
+    const Look& GetLook() const { return m_look; }
+
+    // The region marked by Shift+drag, in picture pixels, if one is.
+    const std::optional<QRect>& Region() const { return m_region; }
+    void SetRegion(std::optional<QRect> region);
+
 signals:
     // A press of any mouse button, at the picture pixel under the pointer (-1, -1 off it).
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void PictureReplaced();
+    // A Shift+drag has marked a region, or it has been cleared.
+    void RegionChanged(const std::optional<QRect>& region);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     static const engine::PixelBuffer kNone;
@@ -52,6 +66,9 @@ private:
     QRect ViewRectOfRows(int first, int last) const;
     void Draw(QImage& into, QRect device);
     bool BringDrawnViewInStep();
+    const QImage& Shown();
+    void PaintRegion(QPainter& painter) const;
+    QPoint PixelAt(QPointF position) const;
 
     const engine::PixelBuffer* m_pixels = &kNone;
     QImage m_direct;        // shares the pixels' memory, for painting at 100%
@@ -62,6 +79,13 @@ private:
     // a paint that follows no change is a copy; rows the pass changes are drawn again.
     QImage m_drawn;
     int m_drawnStaleTop = 0, m_drawnStaleBottom = -1;  // device rows to draw again
+    // The same with the look, kept until the drawn view or the look changes.
+    QImage m_shown;
+    bool m_shownStale = true;
+    Look m_look;
+    std::optional<QRect> m_region;
+    std::optional<QPoint> m_dragFrom;  // where a Shift+drag started
+    std::optional<QRect> m_regionBefore;
     double m_zoom = 1.0;
     int m_dirtyTop = -1, m_dirtyBottom = -1;
     QElapsedTimer m_sinceRepaint;

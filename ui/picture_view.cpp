@@ -1,5 +1,6 @@
 #include "ui/picture_view.h"
 
+#include <QAction>
 #include <QMenu>
 #include <QScrollBar>
 #include <QShortcut>
@@ -18,6 +19,9 @@ constexpr int kWheelStep = 120;  // one notch of a mouse wheel
 const char* const kZoomKeys =
     "Zoom: Ctrl+wheel over the picture, Ctrl++ and Ctrl+- step, Ctrl+0 shows 100%.\n"
     "After a click on the picture: F fits it, 1 shows 100%, + and - step.\n"
+    "P: preview, the picture as Process would make it with the points as they stand.\n"
+    "J: clipping warning, pure red where a channel is at 255, pure blue where one is at 0.\n"
+    "Shift+drag: mark a region for the histograms and the pickers; Escape clears it.\n"
     "The wheel and the scroll bars move the picture.";
 
 }  // namespace
@@ -89,6 +93,10 @@ void PictureView::AddShortcuts() {
         add(in, m_picture, Qt::WidgetShortcut, [this] { ZoomBy(1); });
     }
     add(QKeySequence(Qt::Key_Minus), m_picture, Qt::WidgetShortcut, [this] { ZoomBy(-1); });
+    add(QKeySequence(Qt::Key_P), m_picture, Qt::WidgetShortcut, [this] { emit PreviewAsked(); });
+    add(QKeySequence(Qt::Key_J), m_picture, Qt::WidgetShortcut, [this] { emit ClippingAsked(); });
+    add(QKeySequence(Qt::Key_Escape), m_picture, Qt::WidgetShortcut,
+        [this] { m_picture->SetRegion(std::nullopt); });
 }
 
 void PictureView::BuildZoomBox() {
@@ -102,14 +110,32 @@ void PictureView::BuildZoomBox() {
     menu->addAction(QStringLiteral("100%\tCtrl+0, 1"), this, [this] { ZoomTo(1.0, Centre()); });
     menu->addAction(QStringLiteral("Zoom in\tCtrl++, +"), this, [this] { ZoomBy(1); });
     menu->addAction(QStringLiteral("Zoom out\tCtrl+-, -"), this, [this] { ZoomBy(-1); });
+    menu->addSeparator();
+    m_previewAction =
+        menu->addAction(QStringLiteral("Preview\tP"), this, [this] { emit PreviewAsked(); });
+    m_previewAction->setCheckable(true);
+    m_clippingAction = menu->addAction(QStringLiteral("Clipping warning\tJ"), this,
+                                       [this] { emit ClippingAsked(); });
+    m_clippingAction->setCheckable(true);
+    menu->addAction(QStringLiteral("Clear region\tEsc"), this,
+                    [this] { m_picture->SetRegion(std::nullopt); });
     m_zoomBox->setMenu(menu);
     m_zoomBox->hide();
 }
 
+void PictureView::SetLookNote(const QString& note, bool preview, bool clipping) {
+    m_lookNote = note;
+    m_previewAction->setChecked(preview);
+    m_clippingAction->setChecked(clipping);
+    ShowZoom();
+}
+
 void PictureView::ShowZoom() {
     const int percent = static_cast<int>(std::lround(Zoom() * 100));
-    m_zoomBox->setText(m_fitted && percent != 100 ? QStringLiteral("Fit %1%").arg(percent)
-                                                  : QStringLiteral("%1%").arg(percent));
+    QString text = m_fitted && percent != 100 ? QStringLiteral("Fit %1%").arg(percent)
+                                              : QStringLiteral("%1%").arg(percent);
+    if (!m_lookNote.isEmpty()) text += QStringLiteral(" \u00b7 ") + m_lookNote;
+    m_zoomBox->setText(text);
     m_zoomBox->adjustSize();
     const QRect area = viewport()->geometry();
     m_zoomBox->move(area.right() - m_zoomBox->width() - 3, area.top() + 3);

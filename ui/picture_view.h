@@ -2,6 +2,7 @@
 
 #include <QScrollArea>
 
+class QAction;
 class QToolButton;
 
 namespace tintwell::ui {
@@ -10,9 +11,10 @@ class PictureBox;
 
 // The picture area below the strip: it owns the zoom and the scrolling of the picture box
 // inside it. Ctrl+wheel zooms around the pointer, Ctrl++ / Ctrl+- step and Ctrl+0 is 100%
-// anywhere in the window; with the picture focused, F fits, 1 is 100%, + and - step. While the
-// pointer is over the picture, a zoom box in the corner says the zoom, lists the keys in its
-// tooltip and offers them in its menu.
+// anywhere in the window; with the picture focused, F fits, 1 is 100%, + and - step, P asks
+// for the preview and J for the clipping warning, Escape clears the region. While the pointer
+// is over the picture, a zoom box in the corner says the zoom and how the picture is shown,
+// lists the keys in its tooltip and offers them in its menu.
 class PictureView : public QScrollArea {
     Q_OBJECT
 public:
@@ -29,6 +31,13 @@ public:
     void ZoomTo(double zoom, QPointF anchor);
     void ZoomBy(int steps);
 
+    // What the zoom box says after the zoom: the preview and the clipping warning, as they are.
+    void SetLookNote(const QString& note, bool preview, bool clipping);
+
+signals:
+    void PreviewAsked();
+    void ClippingAsked();
+
 protected:
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -43,6 +52,9 @@ private:
 
     PictureBox* m_picture;
     QToolButton* m_zoomBox = nullptr;
+    QAction* m_previewAction = nullptr;
+    QAction* m_clippingAction = nullptr;
+    QString m_lookNote;
     bool m_fitted = false;
     int m_wheelTurn = 0;  // eighths of a degree not yet made into zoom steps
 };

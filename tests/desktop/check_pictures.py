@@ -19,6 +19,11 @@
   check_pictures.py shows GRAB.ppm BMP X Y [W H]
       the screen grab shows the picture 1:1 with its top-left pixel at X, Y (only its first
       W x H pixels when given)
+  check_pictures.py previews GRAB.ppm BMP X Y BR BG BB WR WG WB [clipping]
+      the same, with the levels rule applied to each pixel, and with "clipping" pure red where a
+      channel of the result is 255 and else pure blue where one is 0
+  check_pictures.py means BMP X0 Y0 X1 Y1      print each channel's mean over the pixels from
+                                               X0, Y0 to X1, Y1 (both in), rounded half to even
 """
 import math
 import re
@@ -109,9 +114,23 @@ def check_levels(original_path, saved_path, texts):
     return 1 if wrong else 0
 
 
-def check_shows(grab_path, bmp_path, left, top, width=None, height=None):
+def looked(picture, texts, clipping):
+    levels = [channel_levels(texts[c], texts[3 + c]) for c in range(3)]
+    def one(pixel):
+        out = tuple(level(pixel[c], *levels[c]) for c in range(3))
+        if clipping and 255 in out:
+            return 255, 0, 0
+        if clipping and 0 in out:
+            return 0, 0, 255
+        return out
+    return [[one(p) for p in row] for row in picture]
+
+
+def check_shows(grab_path, bmp_path, left, top, width=None, height=None, look=None):
     screen_width, screen_height, screen = read_ppm(grab_path)
     picture = read_bmp24(bmp_path)
+    if look:
+        picture = looked(picture, *look)
     height = height or len(picture)
     width = width or len(picture[0])
     if left + width > screen_width or top + height > screen_height:
@@ -185,6 +204,15 @@ def main(argv):
         return 0
     if command == "shows":
         return check_shows(args[0], args[1], *map(int, args[2:]))
+    if command == "previews":
+        look = (args[4:10], len(args) > 10 and args[10] == "clipping")
+        return check_shows(args[0], args[1], int(args[2]), int(args[3]), look=look)
+    if command == "means":
+        x0, y0, x1, y1 = map(int, args[1:5])
+        rows = [row[x0:x1 + 1] for row in read_bmp24(args[0])[y0:y1 + 1]]
+        count = len(rows) * len(rows[0])
+        print(*(round(sum(p[c] for row in rows for p in row) / count) for c in range(3)))
+        return 0
     raise SystemExit(__doc__)
 
 

@@ -168,6 +168,39 @@ xdotool key ctrl+h
 wait_for 10 sh -c "! xdotool search --onlyvisible --name '^Histogram - Tintwell$' >/dev/null 2>&1" ||
   fail "Ctrl+H did not hide the histogram"
 
+# 2b. Choosing the points by looking: P and J on the picture show the preview of the suggested
+# points with the clipping warning; a Shift+drag with the pointer marks a region, and the
+# histogram window's "Black point from region" takes the black points from its means; Process
+# and Save then apply them.
+click_at $((2 + 100)) $((47 + 50))
+xdotool key p j
+pointer_off
+grab
+python3 "$pictures" previews "$work/grab.ppm" "$work/original.bmp" $((cx + 2)) $((cy + 47)) \
+  "${points[@]}" clipping || fail "the preview with the clipping warning is not the rule's colours"
+shot "3b-preview-and-clipping"
+click_at $((2 + 100)) $((47 + 50))
+xdotool key p j
+xdotool mousemove --sync $((cx + 2 + 20)) $((cy + 47 + 15)) keydown shift mousedown 1 \
+  mousemove --sync $((cx + 2 + 70)) $((cy + 47 + 50)) mousemove --sync $((cx + 2 + 120)) $((cy + 47 + 90)) \
+  mouseup 1 keyup shift
+xdotool key ctrl+h
+wait_for 10 histogram_shown || fail "Ctrl+H did not show the histogram again"
+histogram=$(xdotool search --onlyvisible --name '^Histogram - Tintwell$' | head -n 1)
+read -r hx hy hw hh <<<"$(xwininfo -id "$histogram" | sed -n 's/.*Absolute upper-left [XY]: *//p; s/^ *Width: *//p; s/^ *Height: *//p' | tr '\n' ' ')"
+xdotool mousemove --sync $((hx + hw - 301)) $((hy + hh - 25)) click 1  # Black point from region
+shot "3c-region-and-black-points-picked"
+read -r -a picked <<<"$(python3 "$pictures" means "$work/original.bmp" 20 15 120 90)"
+click_control 6330 15 750 650  # Process
+before=$(md5sum <"$work/scan.bmp")
+saved() { click_control 7830 15 750 650; [ "$(md5sum <"$work/scan.bmp")" != "$before" ]; }
+wait_for 60 saved || fail "the picture processed with picked points was never saved"
+python3 "$pictures" levels "$work/original.bmp" "$work/scan.bmp" "${picked[@]}" "${points[@]:3:3}" ||
+  fail "the black points picked from the region were not ${picked[*]}, or not applied"
+cp "$work/original.bmp" "$work/scan.bmp"
+click_control 540 15 750 650  # Reload
+xdotool key ctrl+h
+
 # 3. Levels typed into the fields, then Process with the pointer.
 levels=(12 40 75 70 185 200)
 fields=("1515 270 500 285" "2310 270 500 285" "3090 270 500 285"

@@ -13,7 +13,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 id=org.tintwell.Tintwell
 files=(usr/bin/tintwell usr/bin/tintwell-batch "usr/share/applications/$id.desktop"
        "usr/share/icons/hicolor/scalable/apps/$id.svg" "usr/share/icons/hicolor/256x256/apps/$id.png"
-       "usr/share/metainfo/$id.metainfo.xml" usr/share/man/man1/tintwell-batch.1.gz)
+       "usr/share/metainfo/$id.metainfo.xml" usr/share/man/man1/tintwell.1.gz
+       usr/share/man/man1/tintwell-batch.1.gz)
 
 if [ "$what" = install ]; then
   DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log" || { cat "$work/install.log"; fail "install"; }
@@ -21,7 +22,8 @@ if [ "$what" = install ]; then
   for f in "${files[@]}"; do [ -f "$work/$f" ] || fail "$f was not installed"; done
   [ "$(find "$work" -type f | wc -l)" = "${#files[@]}" ] || fail "more was installed than the programs and their data: $(find "$work" -type f)"
   "$work/usr/bin/tintwell-batch" --version | grep -qx "tintwell-batch $version" || fail "--version is not $version"
-  grep -q "^Exec=tintwell$" "$work/usr/share/applications/$id.desktop" || fail "the entry does not start tintwell"
+  grep -q "^Exec=tintwell %f$" "$work/usr/share/applications/$id.desktop" || fail "the entry does not start tintwell with the file"
+  grep -q "^MimeType=image/bmp;image/x-bmp;$" "$work/usr/share/applications/$id.desktop" || fail "the entry does not offer to open bitmaps"
   python3 - "$work/usr/share/icons/hicolor/256x256/apps/$id.png" <<'PY' || fail "the PNG icon is not 256 x 256"
 import struct, sys
 data = open(sys.argv[1], "rb").read(24)

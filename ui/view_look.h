@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "engine/levels_table.h"
+
+namespace tintwell::ui {
+
+// How the view shows the picture beyond its zoom: as Process would make it with the fields as
+// they stand (the preview), and where the colours it shows clip.
+struct Look {
+    std::shared_ptr<const engine::LevelsTable> preview;  // none: the picture as it is
+    bool clipping = false;
+
+    bool IsPlain() const { return !preview && !clipping; }
+};
+
+inline constexpr std::uint32_t kClippedWhite = 0xFFFF0000u;  // pure red
+inline constexpr std::uint32_t kClippedBlack = 0xFF0000FFu;  // pure blue
+
+// Gives drawn pixels (0xFFRRGGBB) the look, in place: the rule of the preview, then, with the
+// clipping warning, pure red where a channel is at 255 and else pure blue where one is at 0.
+void ApplyLook(const Look& look, std::uint32_t* pixels, std::size_t count);
+
+}  // namespace tintwell::ui
