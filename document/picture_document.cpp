@@ -7,7 +7,7 @@
 namespace tintwell::document {
 
 Status PictureDocument::Read(const std::string& path) {
-    auto taken = TakeIn(path, Names::BmpOnly);
+    auto taken = TakeIn(path, Names::BmpOnly, *m_fs);
     if (!taken) return taken.Failure();
     m_picture = std::move(taken.Value().picture);
     m_changed = false;
@@ -28,7 +28,7 @@ Status PictureDocument::Reload() {
 // The window's Save writes what it shows over the file, as the user asked: a Windows bitmap.
 Status PictureDocument::Save() {
     if (!HasFile()) return Fail(Problem::NoPicture);
-    auto file = SafeFile::Create(m_path);
+    auto file = SafeFile::Create(m_path, *m_fs);
     if (!file) return file.Failure();
     if (auto ok = BmpCodec().Write(m_picture, file.Value()); !ok) return ok;
     if (auto ok = file.Value().Commit(); !ok) return ok;

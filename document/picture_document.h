@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "document/file_system.h"
 #include "document/picture.h"
 #include "document/result.h"
 
@@ -13,6 +14,8 @@ namespace tintwell::document {
 // Save or Reload pointing at another file.
 class PictureDocument {
 public:
+    explicit PictureDocument(FileSystem& system = RealFileSystem()) : m_fs(&system) {}
+
     // Takes in a dropped file by the window's rule; on success it is this document's file and
     // picture, unchanged.
     Status Open(const std::string& path);
@@ -31,6 +34,7 @@ public:
 private:
     Status Read(const std::string& path);
 
+    FileSystem* m_fs;
     std::string m_path;
     Picture m_picture;
     bool m_changed = false;

@@ -284,6 +284,7 @@ public:
         return FileSystem::ReadAt(fd, data, size, at);
     }
     ssize_t WriteAt(int fd, const void* data, std::size_t size, off_t at) override {
+        ++writes;
         if (m_at == At::Writing) Act();
         return FileSystem::WriteAt(fd, data, size, at);
     }
@@ -291,6 +292,8 @@ public:
         if (m_at == At::Flushing) Act();
         return FileSystem::SyncToDisk(fd);
     }
+
+    int writes = 0;
 
 private:
     void Act() {
@@ -376,6 +379,24 @@ INSTANTIATE_TEST_SUITE_P(
                    "Can't save OUT: the file changed while it was worked on. It is left as "
                    "it is now."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Interrupted while a file is read, the roll gives up the pass that follows at its first row:
+// nothing is written, not even to a temporary file.
+TEST(Roll, AStopGivesUpTheRunningPass) {
+    tests::TempDir dir;
+    WriteAged(tests::Pattern(700, 600), dir / "a.bmp");
+    const auto original = tests::ReadBytes(dir / "a.bmp");
+    std::atomic<bool> stop{false};
+    Meddled system(Meddled::At::Reading, [&] { stop = true; });
+
+    const Outcome outcome =
+        CorrectFile((dir / "a.bmp").string(), kLevels, {dir / "a.bmp", true}, stop, system);
+
+    EXPECT_EQ(outcome.kind, Outcome::Kind::Abandoned);
+    EXPECT_EQ(outcome.line, (dir / "a.bmp").string() + ": left as it was (interrupted)");
+    EXPECT_EQ(system.writes, 0);
+    EXPECT_EQ(tests::ReadBytes(dir / "a.bmp"), original);
+}
 
 TEST(Roll, RunningOutOfMemoryRefusesTheFileAndGoesOn) {
     tests::TempDir dir;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "batch/options.h"
+#include "batch/pool.h"
 #include "batch/roll.h"
 #include "bmp_test_files.h"
 #include "document/bmp_writer.h"
@@ -89,6 +90,26 @@ TEST(CommandLine, KeepsTheTextsForTheRuleAndDefaults) {
     EXPECT_EQ(s.options->lowClip, 0.5);
     EXPECT_EQ(s.options->highClip, 2.0);
     EXPECT_EQ(s.options->margin, 10.0);
+    const Parsed one = ParseOptions({"--suggest", "--clip", "3", "x.bmp"}, 1);  // both ends
+    ASSERT_TRUE(one.options);
+    EXPECT_EQ(one.options->lowClip, 3.0);
+    EXPECT_EQ(one.options->highClip, 3.0);
+}
+
+// A stop lets the running files finish or give up, and starts no other.
+TEST(Pool, StartsNoFileAfterAStop) {
+    std::atomic<bool> stop{false};
+    Pool pool(5, 1, stop);
+    std::vector<std::size_t> worked;
+    pool.Run(
+        [&](std::size_t i) {
+            worked.push_back(i);
+            stop = i == 1;
+            return Outcome{Outcome::Kind::Done, "", 0, std::nullopt};
+        },
+        [](std::size_t, const Outcome&) {}, [](std::size_t) {});
+    EXPECT_EQ(worked, (std::vector<std::size_t>{0, 1}));
+    EXPECT_EQ(pool.Unstarted(), 3u);
 }
 
 const engine::PerChannel<std::string> kBlacks = {"12", "41", "77"}, kWhites = {"201", "188", "230"};

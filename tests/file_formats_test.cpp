@@ -375,12 +375,16 @@ TEST(GreyPicture, NeedsTheSamePointsInEveryChannel) {
     WriteTiff(file,
               Kind([](TiffKind& k) { k.samples = 1, k.photometric = PHOTOMETRIC_MINISBLACK; }));
     const std::atomic<bool> stop{false};
-    const batch::Outcome refused = batch::CorrectFile(
-        file.string(), engine::CalcFactors({"9", "9", "10"}, {"99", "99", "99"}).levels,
-        {file, true}, stop);
-    EXPECT_EQ(refused.line, file.string() +
-                                ": it is a grey picture, and the points of red, green and blue "
-                                "differ; give the three channels the same points");
+    for (const auto& [blacks, whites] :
+         {std::pair<engine::PerChannel<std::string>, engine::PerChannel<std::string>>{
+              {"9", "9", "10"}, {"99", "99", "99"}},
+          {{"9", "9", "9"}, {"99", "98", "99"}}}) {
+        const batch::Outcome refused = batch::CorrectFile(
+            file.string(), engine::CalcFactors(blacks, whites).levels, {file, true}, stop);
+        EXPECT_EQ(refused.line, file.string() +
+                                    ": it is a grey picture, and the points of red, green and "
+                                    "blue differ; give the three channels the same points");
+    }
     fs::create_directory(dir / "out");
     EXPECT_TRUE(CorrectsExactly(file, dir / "out"));
 }

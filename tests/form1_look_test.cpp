@@ -1,5 +1,6 @@
-// Choosing the points by looking, through the window: the preview and the clipping warning as
-// the picture box draws them at zooms below, at and above 100%; a region marked by Shift+drag;
+// Choosing the points by looking, through the window: the picture as the box draws it, plain,
+// previewed and with the clipping warning, and the pixel a click reads, at zooms below, at and
+// above 100%; a region marked by Shift+drag;
 // the pickers and Suggest points over it; and what Process, Reload and a drop do to them.
 #include <QCheckBox>
 #include <QToolButton>
@@ -25,9 +26,12 @@ constexpr int kWidth = 40, kHeight = 30;
 
 struct Loaded {
     tests::TempDir dir;
-    fs::path path = tests::WritePicture(dir, "scan.bmp", kWidth, kHeight);
+    fs::path path;
     Window w;
-    Loaded() { w.DropFile(path); }
+    explicit Loaded(QSize size = {kWidth, kHeight})
+        : path(tests::WritePicture(dir, "scan.bmp", size.width(), size.height())) {
+        w.DropFile(path);
+    }
     ui::PictureView* View() const { return w.Find<ui::PictureView>("pictureArea"); }
     QString ZoomBox() const { return w.Find<QToolButton>("zoomBox")->text(); }
     // The picture box as it paints itself, one device pixel a pixel.
@@ -92,6 +96,15 @@ void PressOnPicture(const Window& w, Qt::Key key) {
     QTest::keyClick(w.Picture(), key);
 }
 
+// The title's readout of a picture pixel.
+QString Readout(const engine::PixelBuffer& picture, int x, int y) {
+    const std::uint32_t p = picture.Row(y)[x];
+    return QStringLiteral("[ R = %1  G = %2  B = %3 ]")
+        .arg(engine::RedOf(p))
+        .arg(engine::GreenOf(p))
+        .arg(engine::BlueOf(p));
+}
+
 // A mean as the pickers round it: to the nearest whole number, halves to even.
 int RoundedMean(std::uint64_t sum, std::uint64_t count) {
     const std::uint64_t q = sum / count, twice = 2 * (sum % count);
@@ -104,9 +117,13 @@ class Form1LookTest : public QObject {
     Q_OBJECT
 private slots:
     void drawsTheLookAtEveryZoom_data();
-    void drawsTheLookAtEveryZoom();
+    void drawsTheLookAtEveryZoom();  // landscape and portrait
     void previewFollowsTheCommands();
     void regionAndPickers();
+
+private:
+    void DrawnAtEveryZoom(QSize size, const QStringList& fields, bool clipping,
+                          const QString& note);
 };
 
 void Form1LookTest::drawsTheLookAtEveryZoom_data() {
@@ -127,7 +144,13 @@ void Form1LookTest::drawsTheLookAtEveryZoom() {
     QFETCH(QStringList, fields);
     QFETCH(bool, clipping);
     QFETCH(QString, note);
-    Loaded l;
+    for (const QSize size : {QSize(kWidth, kHeight), QSize(kHeight, kWidth)})
+        DrawnAtEveryZoom(size, fields, clipping, note);
+}
+
+void Form1LookTest::DrawnAtEveryZoom(QSize size, const QStringList& fields, bool clipping,
+                                     const QString& note) {
+    Loaded l(size);
     l.w.SetLevels(fields);
     PressOnPicture(l.w, Qt::Key_P);
     if (clipping) PressOnPicture(l.w, Qt::Key_J);
@@ -135,12 +158,20 @@ void Form1LookTest::drawsTheLookAtEveryZoom() {
         {fields[0].toStdString(), fields[1].toStdString(), fields[2].toStdString()},
         {fields[3].toStdString(), fields[4].toStdString(), fields[5].toStdString()});
     const auto levels = settled.error ? std::nullopt : std::optional(settled.levels);
-    const engine::PixelBuffer picture = tests::Pattern(kWidth, kHeight);
+    const engine::PixelBuffer picture = tests::Pattern(size.width(), size.height());
     for (const double zoom : {0.5, 2.0 / 3, 1.0, 2.0, 3.0}) {
         l.View()->ZoomTo(zoom, QPointF(0, 0));
         const QImage drawn = l.Drawn();
         QCOMPARE(drawn, Expected(picture, zoom, drawn.size(), levels, clipping));
         QVERIFY2(l.ZoomBox().endsWith(note), qPrintable(l.ZoomBox()));
+        // A click reads the picture's own pixel under the middle of the screen pixel clicked.
+        for (const QPoint v : {QPoint(drawn.width() - 1, drawn.height() - 1),
+                               QPoint(drawn.width() / 3, drawn.height() / 2)}) {
+            QTest::mouseClick(l.w.Picture(), Qt::LeftButton, {}, v);
+            const QString want =
+                Readout(picture, int((v.x() + 0.5) / zoom), int((v.y() + 0.5) / zoom));
+            QVERIFY2(l.w.Title().endsWith(want), qPrintable(l.w.Title() + " / " + want));
+        }
     }
     QVERIFY(tests::SamePicture(l.w.Picture()->Pixels(), picture));  // only the view changes
     QCOMPARE(l.w.States(), QStringLiteral("1000111"));
@@ -159,16 +190,20 @@ void Form1LookTest::previewFollowsTheCommands() {
     const engine::PixelBuffer picture = tests::Pattern(kWidth, kHeight);
     const engine::PixelBuffer corrected = tests::Corrected(picture, levels);
     QTest::mouseClick(l.w.Picture(), Qt::LeftButton, {}, QPoint(3, 4));
-    QVERIFY(l.w.Title().endsWith(QStringLiteral("[ R = %1  G = %2  B = %3 ]")
-                                     .arg(engine::RedOf(picture.Row(4)[3]))
-                                     .arg(engine::GreenOf(picture.Row(4)[3]))
-                                     .arg(engine::BlueOf(picture.Row(4)[3]))));
+    QVERIFY(l.w.Title().endsWith(Readout(picture, 3, 4)));
     l.w.Click("btnProcess");
     QVERIFY(tests::SamePicture(l.w.Picture()->Pixels(), corrected));
     QCOMPARE(l.Drawn(), Expected(corrected, 1.0, l.Drawn().size(), std::nullopt, false));
     QVERIFY2(l.ZoomBox().endsWith("Preview (nothing to show)"), qPrintable(l.ZoomBox()));
     l.w.Click("btnReload");
     QCOMPARE(l.Drawn(), Expected(picture, 1.0, l.Drawn().size(), levels, false));
+    l.View()->ZoomTo(0.5, QPointF(0, 0));  // an edit shows at once, below 100% too
+    (void)l.Drawn();
+    l.w.Field("txtWhiteR")->setText("120");
+    const engine::Levels edited =
+        engine::CalcFactors({"10", "45", "80"}, {"120", "180", "210"}).levels;
+    QCOMPARE(l.Drawn(), Expected(picture, 0.5, l.Drawn().size(), edited, false));
+    l.View()->ZoomTo(1.0, QPointF(0, 0));
     box->click();
     QVERIFY(!box->isChecked());
     QCOMPARE(l.Drawn(), Expected(picture, 1.0, l.Drawn().size(), std::nullopt, false));

@@ -12,6 +12,7 @@
 
 #include "bmp_test_files.h"
 #include "document/bmp_writer.h"
+#include "document/picture_document.h"
 #include "document/reason.h"
 #include "temp_dir.h"
 
@@ -190,6 +191,25 @@ TEST(SafeFile, WritesWholeThroughShortWrites) {
     }
 }
 
+// The window's Save: a step that fails, first or last, is reported, and the picture stays
+// unsaved over the file as it was.
+TEST(PictureDocument, SaveThatFailsLeavesThePictureUnsaved) {
+    tests::TempDir dir;
+    ASSERT_TRUE(WriteBmp(tests::Pattern(30, 20), dir / "a.bmp").Ok());
+    const auto bytes = tests::ReadBytes(dir / "a.bmp");
+    for (const Step step : {Step::FirstWrite, Step::Sync, Step::Rename}) {
+        FaultyFileSystem faulty(step, EIO);
+        PictureDocument document(faulty);
+        ASSERT_TRUE(document.Open((dir / "a.bmp").string()).Ok());
+        document.MarkChanged();
+        const Status saved = document.Save();
+        ASSERT_FALSE(saved.Ok());
+        EXPECT_EQ(saved.Failure().sysError, EIO);
+        EXPECT_TRUE(document.IsChanged());
+        EXPECT_EQ(tests::ReadBytes(dir / "a.bmp"), bytes);
+    }
+}
+
 // What replacing needs to keep: everything of the file but its content.
 struct Kept {
     uid_t owner;
@@ -326,9 +346,9 @@ INSTANTIATE_TEST_SUITE_P(
                         Own(file, kNobody.uid, kNobody.gid, 0640);
                     },
                     false, ""},
-        ReplaceCase{"read_only_to_all_but_root",
-                    [](const fs::path&, const fs::path& file) { Own(file, 0, 0, 0444); }, false,
-                    ""},
+        ReplaceCase{"read_only_to_all_but_root_in_another_group",
+                    [](const fs::path&, const fs::path& file) { Own(file, 0, kNobody.gid, 0444); },
+                    false, ""},
         ReplaceCase{"attributes_and_acl",
                     [](const fs::path&, const fs::path& file) {
                         const std::string acl = Acl(kNobody.uid);

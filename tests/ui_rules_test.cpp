@@ -97,16 +97,21 @@ class FittingBinding : public ::testing::TestWithParam<BindingCase> {};
 
 TEST_P(FittingBinding, ShowsStripAndWholePictureOrStaysOnTheScreen) {
     const BindingCase& c = GetParam();
-    FakeWindow window;
-    window.frame = c.frameAtLoad;
-    window.available = c.available;
-    WindowFitter fitter;
-    fitter.Load(window);
-    window.frame = c.frameAtFit;
-    EXPECT_EQ(fitter.InitialHeight(window), (46 + c.frameAtFit.top() + c.frameAtFit.bottom()) * 15);
-    EXPECT_EQ(fitter.Fit(window, QPoint(2, 47), c.box), c.clamped);
-    EXPECT_EQ(window.client, c.client);
-    EXPECT_EQ(window.framePos, c.framePos);
+    // On the first screen, and on a second one to its right and lower down.
+    for (const QPoint screen : {QPoint(0, 0), QPoint(1920, 150)}) {
+        FakeWindow window;
+        window.frame = c.frameAtLoad;
+        window.available = c.available.translated(screen);
+        window.framePos += screen;
+        WindowFitter fitter;
+        fitter.Load(window);
+        window.frame = c.frameAtFit;
+        EXPECT_EQ(fitter.InitialHeight(window),
+                  (46 + c.frameAtFit.top() + c.frameAtFit.bottom()) * 15);
+        EXPECT_EQ(fitter.Fit(window, QPoint(2, 47), c.box), c.clamped);
+        EXPECT_EQ(window.client, c.client) << "screen at " << screen.x();
+        EXPECT_EQ(window.framePos, c.framePos + screen) << "screen at " << screen.x();
+    }
 }
 
 const QMargins kOpenbox(1, 20, 1, 1);
@@ -128,6 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
         BindingCase{"edge", {}, kOpenbox, kScreen, {1270, 100}, {1272, 147}, {0, 200}, false},
         // at scale 2 an odd-sized picture's box ends part-way through a pixel
         BindingCase{"half_pixel", {}, kOpenbox, kScreen, {80, 60.5}, {617, 108}, {300, 200}, false},
+        // within the screen by the twips rule, but not with the frame's pixels
+        BindingCase{
+            "tall_by_the_frame", {}, kOpenbox, kScreen, {160, 956.5}, {617, 1003}, {300, 0}, true},
         BindingCase{"larger_than_screen",
                     {},
                     kOpenbox,

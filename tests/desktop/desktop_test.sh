@@ -6,15 +6,22 @@
 # each stage go to SHOTS for a person to look at.
 #
 #   desktop_test.sh none|openbox PROGRAM DRAG_HELPER SAMPLE.bmp SHOTS
-# Exits 77 (skipped) when the X server or the window manager is not installed.
+# Exits 77 (skipped) when the X server or the window manager is not installed; under CI=true
+# that is a failure, so that a machine without them does not pass the test unseen.
 set -uo pipefail
 wm=$1 program=$2 drag=$3 sample=$4 shots=$5
 here=$(cd "$(dirname "$0")" && pwd)
 pictures="$here/check_pictures.py"
-for tool in Xvfb xdotool xwininfo xprop xmessage import python3; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+cannot() {
+  echo "$1"
+  [ -z "${CI:-}" ] || { echo "failed: CI runs the desktop test"; exit 1; }
+  exit 77
+}
+missing() { cannot "$1 is not installed: apt-get install $2 (./test installs it)"; }
+for need in Xvfb:xvfb xdotool:xdotool xwininfo:x11-utils xprop:x11-utils xmessage:x11-utils \
+  import:imagemagick python3:python3 "$wm":"$wm"; do
+  [ "${need%%:*}" = none ] || command -v "${need%%:*}" >/dev/null || missing "${need%%:*}" "${need#*:}"
 done
-[ "$wm" = none ] || command -v "$wm" >/dev/null || { echo "skipped: $wm is not installed"; exit 77; }
 
 work=$(mktemp -d)
 mkdir -p "$shots"
@@ -51,7 +58,7 @@ wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
 mkfifo "$work/displayfd"
 Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-read -r -t 60 display <"$work/displayfd" || { cat "$work/xvfb.log"; echo "skipped: Xvfb did not start"; exit 77; }
+read -r -t 60 display <"$work/displayfd" || { cat "$work/xvfb.log"; cannot "Xvfb did not start"; }
 export DISPLAY=":$display"
 unset QT_QPA_PLATFORM
 
