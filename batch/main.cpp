@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -74,18 +75,28 @@ int CheckOutput(int status) {
     return (outFailed || errFailed) && status == 0 ? 1 : status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    CatchStops();
+int Run(int argc, char** argv) {
     const tintwell::batch::Parsed parsed =
         tintwell::batch::ParseOptions({argv + 1, argv + argc}, std::thread::hardware_concurrency());
     std::cout << parsed.out << std::flush;
     std::cerr << parsed.err << std::flush;
-    int status = parsed.status;
-    if (parsed.options) {
-        status = tintwell::batch::RunRoll(*parsed.options, std::cout, std::cerr,
-                                          isatty(STDERR_FILENO), g_stop);
+    if (!parsed.options) return parsed.status;
+    return tintwell::batch::RunRoll(*parsed.options, std::cout, std::cerr, isatty(STDERR_FILENO),
+                                    g_stop);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CatchStops();
+    int status = 1;
+    try {
+        status = Run(argc, argv);
+    } catch (const std::bad_alloc&) {  // each file's work is guarded; this is the rest's
+        std::fputs(
+            "tintwell-batch: not enough memory; files not reported as corrected are as "
+            "they were\n",
+            stderr);
     }
     sem_post(&g_finished);
     return CheckOutput(status);

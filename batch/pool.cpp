@@ -18,7 +18,8 @@ Pool::Pool(std::size_t files, unsigned jobs, const std::atomic<bool>& stop)
 void Pool::Run(const std::function<Outcome(std::size_t)>& work,
                const std::function<void(std::size_t, const Outcome&)>& report,
                const std::function<void(std::size_t done)>& progress) {
-    std::vector<std::thread> workers = Start(work);
+    // Joined however this ends: a worker left running would end the program.
+    std::vector<std::jthread> workers = Start(work);
     std::size_t reported = 0;
     std::unique_lock lock(m_mutex);
     while (reported < m_outcomes.size()) {
@@ -29,14 +30,12 @@ void Pool::Run(const std::function<Outcome(std::size_t)>& work,
         if (m_idle == m_jobs && (reported == m_outcomes.size() || !m_ready[reported])) break;
         progress(m_done);
     }
-    lock.unlock();
-    for (std::thread& w : workers) w.join();
 }
 
 // As many workers as the system gives, up to the jobs asked for; with none, the work is done
 // here.
-std::vector<std::thread> Pool::Start(const std::function<Outcome(std::size_t)>& work) {
-    std::vector<std::thread> workers;
+std::vector<std::jthread> Pool::Start(const std::function<Outcome(std::size_t)>& work) {
+    std::vector<std::jthread> workers;
     try {
         workers.reserve(m_jobs);
         while (workers.size() < m_jobs) workers.emplace_back([&] { Work(work); });

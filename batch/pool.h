@@ -27,7 +27,7 @@ public:
     std::size_t Unstarted() const { return m_outcomes.size() - m_started; }
 
 private:
-    std::vector<std::thread> Start(const std::function<Outcome(std::size_t)>& work);
+    std::vector<std::jthread> Start(const std::function<Outcome(std::size_t)>& work);
     void Work(const std::function<Outcome(std::size_t)>& work);
 
     std::vector<Outcome> m_outcomes;

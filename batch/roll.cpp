@@ -50,12 +50,12 @@ int Finish(const Tally& t, std::size_t unstarted, bool stopped, std::ostream& er
 int Write(const Options& o, const std::function<Outcome(std::size_t, const Destination&)>& work,
           const char* done, std::ostream& out, std::ostream& err, bool terminal,
           const std::atomic<bool>& stop) {
-    const auto planned = PlanDestinations(o);
+    auto planned = PlanDestinations(o);
     if (const auto* wrong = std::get_if<std::string>(&planned)) {
         err << "tintwell-batch: " << *wrong << "\n";
         return kUsageError;
     }
-    const Plan& plan = std::get<Plan>(planned);
+    Plan& plan = std::get<Plan>(planned);
     std::error_code ec;
     if (!o.inPlace && !fs::is_directory(o.output) && !fs::create_directories(o.output, ec)) {
         err << "tintwell-batch: can't make the folder " << o.output << ": "
@@ -67,8 +67,8 @@ int Write(const Options& o, const std::function<Outcome(std::size_t, const Desti
     Tally tally;
     pool.Run(
         [&](std::size_t i) {
-            if (!plan.to[i])
-                return Outcome{Outcome::Kind::Refused, plan.clashes[i], 0, std::nullopt};
+            if (!plan.to[i])  // moved, not copied: nothing on a worker may fail for memory
+                return Outcome{Outcome::Kind::Refused, std::move(plan.clashes[i]), 0, std::nullopt};
             return work(i, *plan.to[i]);
         },
         [&](std::size_t, const Outcome& r) {

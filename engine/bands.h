@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -19,23 +21,41 @@ inline int BandCount(std::uint64_t pixels, std::uint64_t alone, int rows, unsign
 // Runs work(band, top, bottom) for `bands` bands of whole rows of [first, last), each on a
 // thread of its own but the first, which runs on the calling thread; returns when all are done.
 // A band whose thread cannot be started (the system is out of threads or memory) runs on the
-// calling thread too.
+// calling thread too. What a band throws (memory running out) is thrown here once every band has
+// ended, as if the bands had run on the calling thread: a thread must not end the program.
 template <typename Work>
 void InBands(int first, int last, int bands, const Work& work) {
     const auto edge = [&](int band) {
         return first + static_cast<int>(std::int64_t{last - first} * band / bands);
     };
-    std::vector<std::jthread> threads;
-    std::vector<int> here = {0};
-    threads.reserve(static_cast<std::size_t>(bands));
-    for (int b = 1; b < bands; ++b) {
+    std::vector<std::exception_ptr> thrown(static_cast<std::size_t>(bands));
+    const auto run = [&](int b) {
         try {
-            threads.emplace_back([&, b] { work(b, edge(b), edge(b + 1)); });
-        } catch (const std::system_error&) {
-            here.push_back(b);
+            work(b, edge(b), edge(b + 1));
+        } catch (...) {
+            thrown[static_cast<std::size_t>(b)] = std::current_exception();
         }
+    };
+    std::vector<int> here;
+    here.reserve(static_cast<std::size_t>(bands));
+    here.push_back(0);
+    {
+        std::vector<std::jthread> threads;
+        threads.reserve(static_cast<std::size_t>(bands));
+        for (int b = 1; b < bands; ++b) {
+            try {
+                threads.emplace_back(run, b);
+            } catch (const std::system_error&) {
+                here.push_back(b);
+            } catch (const std::bad_alloc&) {
+                here.push_back(b);
+            }
+        }
+        for (int b : here) run(b);
     }
-    for (int b : here) work(b, edge(b), edge(b + 1));
+    for (const std::exception_ptr& e : thrown) {
+        if (e) std::rethrow_exception(e);
+    }
 }
 
 }  // namespace tintwell::engine
