@@ -26,11 +26,9 @@ inline int Sample(const engine::PixelBuffer& p, int x, int y, int s) {
                                    : reinterpret_cast<const std::uint16_t*>(p.Bytes(y))[at];
 }
 
-inline  // The metadata of a TIFF as it was read, and as it was written: the same values, but for
-        // where
-    // the pixel data lies and how it is cut up.
-    ::testing::AssertionResult
-    SameTiffMetadata(const TiffFile& a, const TiffFile& b) {
+// The metadata of a TIFF as it was read, and as it was written: the same values, but for where
+// the pixel data lies and how it is cut up.
+inline ::testing::AssertionResult SameTiffMetadata(const TiffFile& a, const TiffFile& b) {
     // Where the pixels lie and how they are cut up; alpha said the old way (32995) or the new
     // (338), compared as the layout; YCbCr positioning, which only YCbCr pictures use.
     static const std::set<int> kWhereThePixelsAre = {
@@ -82,8 +80,8 @@ inline ::testing::AssertionResult SamePngChunks(const fs::path& read, const fs::
     for (std::size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
         if (i >= before.size() || i >= after.size() || before[i] != after[i])
             return ::testing::AssertionFailure()
-                   << "kept chunk " << i << " differs: "
-                   << (i < before.size() ? before[i].first : "none") << " against "
+                   << "kept chunk " << i
+                   << " differs: " << (i < before.size() ? before[i].first : "none") << " against "
                    << (i < after.size() ? after[i].first : "none") << " (of" << Names(before)
                    << " and" << Names(after) << ")";
     }

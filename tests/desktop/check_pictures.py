@@ -24,6 +24,8 @@
       channel of the result is 255 and else pure blue where one is 0
   check_pictures.py means BMP X0 Y0 X1 Y1      print each channel's mean over the pixels from
                                                X0, Y0 to X1, Y1 (both in), rounded half to even
+  check_pictures.py level R G B BR BG BB WR WG WB
+                                               print "R G B" of one colour after the levels rule
 """
 import math
 import re
@@ -212,6 +214,9 @@ def main(argv):
         rows = [row[x0:x1 + 1] for row in read_bmp24(args[0])[y0:y1 + 1]]
         count = len(rows) * len(rows[0])
         print(*(round(sum(p[c] for row in rows for p in row) / count) for c in range(3)))
+        return 0
+    if command == "level":
+        print(*looked([[tuple(map(int, args[0:3]))]], args[3:9], False)[0][0])
         return 0
     raise SystemExit(__doc__)
 

@@ -270,6 +270,18 @@ block_title() {  # block_title X Y: the title for a click in the picture's pixel
 }
 click_at $((2 + 350 * vw / 1600)) $((47 + 250 * vh / 1300))
 wait_for 5 title_is "$(block_title 350 250)" || fail "readout at fit: '$(title)'"
+# P: the fitted view previewed with the points typed in step 3; the middle of a block is the
+# rule applied to the block's colour. P again turns it off.
+xdotool key p
+pointer_off
+grab
+read -r r g b <<<"$(sed 's/.*R = \([0-9]*\)  G = \([0-9]*\)  B = \([0-9]*\).*/\1 \2 \3/' <<<"$(title)")"
+want=$(python3 "$pictures" level "$r" "$g" "$b" "${levels[@]}")
+shown=$(python3 "$pictures" shown "$work/grab.ppm" $((cx + 2 + 350 * vw / 1600)) $((cy + 47 + 250 * vh / 1300)))
+[ "$shown" = "$want" ] || fail "the preview at fit shows $shown in block (3, 2), not $want"
+shot "9b-preview-at-fit"
+click_at $((2 + 350 * vw / 1600)) $((47 + 250 * vh / 1300))
+xdotool key p
 # Ctrl+0: 100% about the middle of the view; the wheel then pans back to the top-left corner
 # (up, and left with the horizontal wheel). One picture pixel to a screen pixel; a click reads
 # the pixel under it.
