@@ -91,7 +91,8 @@ Result<Picture> ReadTiffFile(ByteSource& source, std::uint64_t maxPixels) {
 }
 
 // The EXIF and GPS directories go first, so that the main one can point to them as it is
-// written; each starts a directory of its own kind.
+// written; each starts a directory of its own kind. Creating a directory does not free the last
+// one's values: that is asked for each time.
 Status WriteDirectories(TIFF* t, const TiffKeepsake& keep, toff_t& exifAt, toff_t& gpsAt) {
     using Create = int (*)(TIFF*);
     const std::array<std::tuple<const std::optional<tiff::Tags>*, Create, toff_t*>, 2> directories =
@@ -99,11 +100,13 @@ Status WriteDirectories(TIFF* t, const TiffKeepsake& keep, toff_t& exifAt, toff_
           {&keep.gps, TIFFCreateGPSDirectory, &gpsAt}}};
     for (const auto& [tags, create, at] : directories) {
         if (!*tags) continue;
+        TIFFFreeDirectory(t);
         if (create(t) != 0 || tiff::WriteTags(t, **tags) || TIFFWriteCustomDirectory(t, at) != 1)
             return Fail(Problem::CantWrite, "(its EXIF or GPS directory)");
     }
-    if ((keep.exif || keep.gps) && TIFFCreateDirectory(t) != 0)
-        return Fail(Problem::CantWrite, "(its main directory)");
+    if (!keep.exif && !keep.gps) return Done{};
+    TIFFFreeDirectory(t);
+    if (TIFFCreateDirectory(t) != 0) return Fail(Problem::CantWrite, "(its main directory)");
     return Done{};
 }
 
