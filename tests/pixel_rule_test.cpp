@@ -32,34 +32,7 @@ Levels MakeLevels(PerChannel<int> black, PerChannel<float> factor) {
     return levels;
 }
 
-struct RuleCase {
-    PerChannel<int> in;
-    Levels levels;
-    PerChannel<int> out;
-};
-
-class PixelRule : public ::testing::TestWithParam<RuleCase> {};
-
-TEST_P(PixelRule, KnownColours) {
-    const RuleCase& c = GetParam();
-    const std::uint32_t result = ApplyLevels(RGB(c.in[0], c.in[1], c.in[2]), c.levels);
-    EXPECT_EQ(result, RGB(c.out[0], c.out[1], c.out[2]));
-}
-
 const Levels kDefaults = MakeLevels({10, 45, 80}, {255.0f / 65, 255.0f / 135, 255.0f / 130});
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PixelRule,
-    ::testing::Values(
-        RuleCase{{64, 128, 192}, kDefaults, {212, 157, 220}},
-        RuleCase{{0, 10, 255}, kDefaults, {0, 0, 255}},
-        // factor 1.5: 1.5 -> 2, 4.5 -> 4, 7.5 -> 8 (ties to even)
-        RuleCase{{1, 3, 5}, MakeLevels({0, 0, 0}, {1.5f, 1.5f, 1.5f}), {2, 4, 8}},
-        // a negative factor blanks its channel; identity channels stay as they are
-        RuleCase{{200, 77, 33}, MakeLevels({0, 0, 10}, {-51.0f, 1.0f, 2.0f}), {0, 77, 46}},
-        RuleCase{{255, 0, 9}, MakeLevels({9, 0, 9}, {255.0f, 1.0f, 510.0f}), {255, 0, 0}},
-        RuleCase{
-            {10, 11, 12}, MakeLevels({9, 10, 10}, {255.0f, 170.0f, 510.0f}), {255, 170, 255}}));
 
 // Every value in every channel, with channels that differ within each pixel so that a swapped
 // table shows.
