@@ -3,8 +3,6 @@
 // job on a 100-megapixel bitmap. Each command runs as its own process; peak memory is the
 // child's maximum resident size.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,6 +14,7 @@
 #include "document/bmp_writer.h"
 #include "engine/pixel.h"
 #include "ratio_reporter.h"
+#include "run_command.h"
 
 namespace {
 
@@ -34,24 +33,6 @@ fs::path Input(int width, int height) {
     return path;
 }
 
-// Runs a command to its end; returns false when it fails. Its peak memory goes to `peakMb`.
-bool Run(const std::vector<std::string>& command, double& peakMb) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::vector<char*> args;
-        for (const std::string& a : command) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        freopen("/dev/null", "w", stdout);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    peakMb = std::max(peakMb, usage.ru_maxrss / 1024.0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // With `overwrite`, the output already exists (a copy of the input) and the command replaces it.
 void RunEach(benchmark::State& state, const fs::path& input,
              std::vector<std::string> (*command)(const fs::path& in, const fs::path& out),
@@ -64,7 +45,7 @@ void RunEach(benchmark::State& state, const fs::path& input,
         fs::remove(out);
         if (overwrite) fs::copy_file(input, out);
         state.ResumeTiming();
-        if (!Run(command(work, out), peakMb)) {
+        if (!bench::RunCommand(command(work, out), peakMb)) {
             state.SkipWithError("the command failed");
             break;
         }
@@ -138,7 +119,8 @@ void BM_batch(benchmark::State& state) {
                                             "--white", "75,180,210", "--in-place"};
         for (const fs::path& f : RollFiles()) command.push_back(f.string());
         state.ResumeTiming();
-        if (!Run(command, peakMb)) return state.SkipWithError("tintwell-batch failed");
+        if (!bench::RunCommand(command, peakMb))
+            return state.SkipWithError("tintwell-batch failed");
     }
     state.counters["peak_MB"] = peakMb;
 }
@@ -156,7 +138,8 @@ void BM_batch_copy(benchmark::State& state) {
         script.append(" ").append(copies.string()).append(" && sync ").append(copies.string());
         script.append("/*");
         state.ResumeTiming();
-        if (!Run({"/bin/sh", "-c", script}, peakMb)) return state.SkipWithError("cp failed");
+        if (!bench::RunCommand({"/bin/sh", "-c", script}, peakMb))
+            return state.SkipWithError("cp failed");
     }
 }
 

@@ -4,8 +4,6 @@
 // 16 bits) and flushing. Also the peak memory of one job against the picture it holds.
 #include <benchmark/benchmark.h>
 #include <png.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "ratio_reporter.h"
+#include "run_command.h"
 
 namespace {
 
@@ -90,23 +89,6 @@ std::vector<fs::path> Roll(const char* extension) {
     return files;
 }
 
-bool Run(const std::vector<std::string>& command, double& peakMb) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::vector<char*> args;
-        for (const std::string& a : command) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        freopen("/dev/null", "w", stdout);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    peakMb = std::max(peakMb, usage.ru_maxrss / 1024.0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 const fs::path kOut = kFolder / "out";
 
 // Each iteration starts from an empty output folder.
@@ -118,7 +100,8 @@ void Each(benchmark::State& state, const Command& command) {
         fs::remove_all(kOut);
         fs::create_directories(kOut);
         state.ResumeTiming();
-        if (!Run(command(), peakMb)) return state.SkipWithError("the command failed");
+        if (!tintwell::bench::RunCommand(command(), peakMb))
+            return state.SkipWithError("the command failed");
     }
     state.counters["peak_MB"] = peakMb;
 }

@@ -16,12 +16,7 @@ namespace tintwell::ui {
 // Reads the six fields into black points and factors, writing back the settled black-point
 // texts; says what is wrong when a channel cannot be settled.
 bool Form1::SettleLevels() {
-    engine::PerChannel<std::string> blacks, whites;
-    for (int c = 0; c < engine::kChannels; ++c) {
-        blacks[c] = m_c.txtBlack[c]->text().toStdString();
-        whites[c] = m_c.txtWhite[c]->text().toStdString();
-    }
-    const engine::FactorsResult result = engine::CalcFactors(blacks, whites);
+    const engine::FactorsResult result = engine::CalcFactors(FieldTexts(true), FieldTexts(false));
     for (int c = 0; c < result.settled; ++c) {
         m_levels.black[c] = result.levels.black[c];
         m_levels.factor[c] = result.levels.factor[c];
