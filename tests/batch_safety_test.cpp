@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <new>
 #include <sstream>
 #include <thread>
@@ -63,18 +64,24 @@ void WriteAged(const engine::PixelBuffer& picture, const fs::path& path) {
     ::utimensat(AT_FDCWD, path.c_str(), hourAgo, 0);
 }
 
+// What a file must be after the run.
 enum class State { Original, Corrected, Either };
+
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
 
 struct RunCase {
     const char* name;
-    std::vector<std::string> files;                    // pictures made in the folder first
-    std::function<void(const fs::path& dir)> prepare;  // links, pipes, folders
-    std::vector<std::string> args;                     // after the program's name
-    tests::Output output;
-    int signal;
+    std::string files;  // pictures made in the folder first, then the arguments, by spaces
+    std::string args;
     int status;
-    const char* err;  // what standard error says, or holds for interrupted runs
+    std::string err;  // what standard error says, or holds for interrupted runs
     std::vector<std::pair<std::string, State>> after;
+    std::function<void(const fs::path& dir)> prepare = nullptr;  // links, pipes, folders
+    tests::Output output = tests::Output::File;
+    int signal = 0;
 };
 
 void PrintTo(const RunCase& c, std::ostream* out) {
@@ -89,14 +96,14 @@ TEST_P(ProgramRun, LeavesEveryFileWholeAndSaysWhy) {
     const engine::PixelBuffer picture = big ? tests::Pattern(2500, 2000) : tests::Pattern(23, 17);
     const auto original = BytesOf(picture), corrected = BytesOf(tests::Corrected(picture, kLevels));
     tests::TempDir dir;
-    for (const std::string& f : c.files) {
+    for (const std::string& f : Words(c.files)) {
         fs::create_directories((dir / f).parent_path());
         document::WriteBmp(picture, dir / f);
     }
     if (c.prepare) c.prepare(dir.Path());
     const std::size_t entries = std::distance(fs::recursive_directory_iterator(dir.Path()), {});
-    std::vector<std::string> args = {TINTWELL_BATCH_PROGRAM};
-    args.insert(args.end(), c.args.begin(), c.args.end());
+    std::vector<std::string> args = Words(c.args);
+    args.insert(args.begin(), TINTWELL_BATCH_PROGRAM);
 
     const tests::Ran ran = tests::RunProgram(dir.Path(), args, c.output, c.signal);
 
@@ -126,12 +133,7 @@ TEST_P(ProgramRun, LeavesEveryFileWholeAndSaysWhy) {
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir.Path()), {}), entries);
 }
 
-const std::vector<std::string> kApply = {"--black", "12,41,77", "--white", "201,188,230"};
-
-std::vector<std::string> Apply(std::vector<std::string> rest) {
-    rest.insert(rest.begin(), kApply.begin(), kApply.end());
-    return rest;
-}
+const std::string kApply = "--black 12,41,77 --white 201,188,230 ";
 
 // A name of 250 bytes, legal on every Linux file system: the temporary name must not add to it.
 const std::string kLongName = [] {
@@ -140,140 +142,80 @@ const std::string kLongName = [] {
     return name + ".bmp";
 }();
 
-const std::vector<std::string> kRoll = {"f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp",
-                                        "f5.bmp", "f6.bmp", "f7.bmp", "f8.bmp"};
+const std::string kRoll = "f1.bmp f2.bmp f3.bmp f4.bmp f5.bmp f6.bmp f7.bmp f8.bmp";
 
-std::vector<std::pair<std::string, State>> EitherWay(const std::vector<std::string>& files) {
+std::vector<std::pair<std::string, State>> Each(const std::string& files, State state) {
     std::vector<std::pair<std::string, State>> after;
-    for (const auto& f : files) after.emplace_back(f, State::Either);
+    for (const auto& f : Words(files)) after.emplace_back(f, state);
     return after;
 }
 
 RunCase Interrupted(const char* name, int signal, int status) {
-    std::vector<std::string> args = Apply({"--in-place", "--jobs", "2"});
-    args.insert(args.end(), kRoll.begin(), kRoll.end());
     return {name,
             kRoll,
-            nullptr,
-            args,
-            tests::Output::SignalAfterLine,
-            signal,
+            kApply + "--in-place --jobs 2 " + kRoll,
             status,
             signal == SIGKILL ? "" : "tintwell-batch: interrupted",
-            EitherWay(kRoll)};
+            Each(kRoll, State::Either),
+            nullptr,
+            tests::Output::SignalAfterLine,
+            signal};
 }
 
-const char* const kOverOriginal = "tintwell-batch: --output would write over an original: ";
-const char* const kNoOther = ". Nothing was written; choose another folder, or --in-place.\n";
+std::string OverOriginal(const std::string& what) {
+    return "tintwell-batch: --output would write over an original: " + what +
+           ". Nothing was written; choose another folder, or --in-place.\n";
+}
+
+void MakeOut(const fs::path& dir) {
+    fs::create_directory(dir / "out");
+}
+
+const std::string kNoStdout =
+    "tintwell-batch: the results could not all be written to standard output\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProgramRun,
     ::testing::Values(
-        RunCase{"output_into_its_own_folder",
-                {"a.bmp"},
-                nullptr,
-                Apply({"--output", ".", "a.bmp"}),
-                tests::Output::File,
-                0,
-                2,
-                "tintwell-batch: --output would write over an original: ./a.bmp is a.bmp. Nothing "
-                "was written; choose another folder, or --in-place.\n",
-                {{"a.bmp", State::Original}}},
-        RunCase{"output_holding_an_input",
-                {"a.bmp", "out/a.bmp"},
-                nullptr,
-                Apply({"--output", "out", "a.bmp", "out/a.bmp"}),
-                tests::Output::File,
-                0,
-                2,
-                "tintwell-batch: --output would write over an original: out/a.bmp is out/a.bmp. "
-                "Nothing was written; choose another folder, or --in-place.\n",
-                {{"a.bmp", State::Original}, {"out/a.bmp", State::Original}}},
-        RunCase{"output_name_a_link_to_an_input",
-                {"a.bmp"},
+        RunCase{"output_into_its_own_folder", "a.bmp", kApply + "--output . a.bmp", 2,
+                OverOriginal("./a.bmp is a.bmp"), Each("a.bmp", State::Original)},
+        RunCase{"output_holding_an_input", "a.bmp out/a.bmp",
+                kApply + "--output out a.bmp out/a.bmp", 2, OverOriginal("out/a.bmp is out/a.bmp"),
+                Each("a.bmp out/a.bmp", State::Original)},
+        RunCase{"output_name_a_link_to_an_input", "a.bmp", kApply + "--output out a.bmp", 2,
+                OverOriginal("out/a.bmp is a.bmp"), Each("a.bmp", State::Original),
                 [](const fs::path& dir) {
-                    fs::create_directory(dir / "out");
+                    MakeOut(dir);
                     fs::create_symlink("../a.bmp", dir / "out/a.bmp");
-                },
-                Apply({"--output", "out", "a.bmp"}),
-                tests::Output::File,
-                0,
-                2,
-                "tintwell-batch: --output would write over an original: out/a.bmp is a.bmp. "
-                "Nothing was written; choose another folder, or --in-place.\n",
-                {{"a.bmp", State::Original}}},
-        RunCase{"output_name_a_hard_link_to_an_input",
-                {"a.bmp"},
+                }},
+        RunCase{"output_name_a_hard_link_to_an_input", "a.bmp", kApply + "--output out a.bmp", 2,
+                OverOriginal("out/a.bmp is a.bmp"), Each("a.bmp", State::Original),
                 [](const fs::path& dir) {
-                    fs::create_directory(dir / "out");
+                    MakeOut(dir);
                     fs::create_hard_link(dir / "a.bmp", dir / "out/a.bmp");
-                },
-                Apply({"--output", "out", "a.bmp"}),
-                tests::Output::File,
-                0,
-                2,
-                "tintwell-batch: --output would write over an original: out/a.bmp is a.bmp. "
-                "Nothing was written; choose another folder, or --in-place.\n",
-                {{"a.bmp", State::Original}}},
-        RunCase{"in_place_twice_through_a_link",
-                {"a.bmp"},
-                [](const fs::path& dir) { fs::create_symlink("a.bmp", dir / "link.bmp"); },
-                Apply({"--in-place", "a.bmp", "link.bmp"}),
-                tests::Output::File,
-                0,
-                1,
+                }},
+        RunCase{"in_place_twice_through_a_link", "a.bmp", kApply + "--in-place a.bmp link.bmp", 1,
                 "link.bmp: a.bmp is written to link.bmp already; this one is left out\n",
-                {{"a.bmp", State::Corrected}}},
-        RunCase{"a_pipe_among_the_files",
-                {"a.bmp"},
-                [](const fs::path& dir) { ::mkfifo((dir / "f.bmp").c_str(), 0600); },
-                Apply({"--in-place", "f.bmp", "a.bmp"}),
-                tests::Output::File,
-                0,
-                1,
+                Each("a.bmp", State::Corrected),
+                [](const fs::path& dir) { fs::create_symlink("a.bmp", dir / "link.bmp"); }},
+        RunCase{"a_pipe_among_the_files", "a.bmp", kApply + "--in-place f.bmp a.bmp", 1,
                 "f.bmp: Can't read that for some reason: it is not a regular file (a pipe, a "
                 "device or a socket)\n",
-                {{"a.bmp", State::Corrected}}},
-        RunCase{"hard_linked_in_place",
-                {"a.bmp"},
-                [](const fs::path& dir) { fs::create_hard_link(dir / "a.bmp", dir / "b.bmp"); },
-                Apply({"--in-place", "a.bmp"}),
-                tests::Output::File,
-                0,
-                1,
+                Each("a.bmp", State::Corrected),
+                [](const fs::path& dir) { ::mkfifo((dir / "f.bmp").c_str(), 0600); }},
+        RunCase{"hard_linked_in_place", "a.bmp", kApply + "--in-place a.bmp", 1,
                 "a.bmp: Can't save a.bmp: it has other names (hard links), which replacing it "
                 "would split off. The file on disk is as it was.\n",
-                {{"a.bmp", State::Original}, {"b.bmp", State::Original}}},
-        RunCase{"longest_name",
-                {kLongName},
-                nullptr,
-                Apply({"--in-place", kLongName}),
-                tests::Output::File,
-                0,
-                0,
-                "",
-                {{kLongName, State::Corrected}}},
-        RunCase{"suggestions_to_a_full_disk",
-                {"a.bmp"},
-                nullptr,
-                {"--suggest", "a.bmp"},
-                tests::Output::Full,
-                0,
-                1,
-                "tintwell-batch: the results could not all be written to standard output\n",
-                {{"a.bmp", State::Original}}},
-        RunCase{"report_into_a_closed_pipe",
-                {"a.bmp", "b.bmp", "c.bmp", "d.bmp"},
-                nullptr,
-                Apply({"--in-place", "--jobs", "1", "a.bmp", "b.bmp", "c.bmp", "d.bmp"}),
-                tests::Output::ClosedAfterLine,
-                0,
-                1,
-                "tintwell-batch: the results could not all be written to standard output\n",
-                {{"a.bmp", State::Corrected},
-                 {"b.bmp", State::Corrected},
-                 {"c.bmp", State::Corrected},
-                 {"d.bmp", State::Corrected}}},
+                Each("a.bmp b.bmp", State::Original),
+                [](const fs::path& dir) { fs::create_hard_link(dir / "a.bmp", dir / "b.bmp"); }},
+        RunCase{"longest_name", kLongName, kApply + "--in-place " + kLongName, 0, "",
+                Each(kLongName, State::Corrected)},
+        RunCase{"suggestions_to_a_full_disk", "a.bmp", "--suggest a.bmp", 1, kNoStdout,
+                Each("a.bmp", State::Original), nullptr, tests::Output::Full},
+        RunCase{"report_into_a_closed_pipe", "a.bmp b.bmp c.bmp d.bmp",
+                kApply + "--in-place --jobs 1 a.bmp b.bmp c.bmp d.bmp", 1, kNoStdout,
+                Each("a.bmp b.bmp c.bmp d.bmp", State::Corrected), nullptr,
+                tests::Output::ClosedAfterLine},
         Interrupted("interrupt", SIGINT, 130), Interrupted("terminate", SIGTERM, 130),
         Interrupted("hang_up", SIGHUP, 130), Interrupted("kill", SIGKILL, 128 + SIGKILL)),
     [](const auto& info) { return std::string(info.param.name); });

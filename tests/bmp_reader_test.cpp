@@ -65,36 +65,6 @@ INSTANTIATE_TEST_SUITE_P(Files, EveryTruncation,
                                            CutCase{"rle8", Rle8File(), 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-struct SixteenBitCase {
-    std::uint32_t compression;
-    std::vector<std::uint32_t> masks;  // written as a palette-shaped block after the header
-    std::uint16_t value;
-    std::uint32_t expected;
-};
-
-class SixteenBits : public ::testing::TestWithParam<SixteenBitCase> {};
-
-TEST_P(SixteenBits, ScaleFieldsByRounding) {
-    const SixteenBitCase& c = GetParam();
-    std::vector<std::uint8_t> bytes = BmpFile(
-        1, 1, 16, c.compression, c.masks,
-        {static_cast<std::uint8_t>(c.value), static_cast<std::uint8_t>(c.value >> 8), 0, 0});
-    tests::Put32(bytes, 46, 0);  // the masks are not a palette
-    auto picture = Decode(bytes);
-    ASSERT_TRUE(picture.Ok()) << Reason(picture.Failure());
-    EXPECT_EQ(picture.Value().Row(0)[0], c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SixteenBits,
-    ::testing::Values(
-        SixteenBitCase{0, {}, 0x7FFF, engine::PackPixel(255, 255, 255)},
-        SixteenBitCase{0, {}, 0x4210, engine::PackPixel(132, 132, 132)},
-        SixteenBitCase{0, {}, 0x0001, engine::PackPixel(0, 0, 8)},
-        SixteenBitCase{3, {0xF800, 0x07E0, 0x001F}, 0x07E0, engine::PackPixel(0, 255, 0)},
-        SixteenBitCase{3, {0xF800, 0x07E0, 0x001F}, 0x0020, engine::PackPixel(0, 4, 0)},
-        SixteenBitCase{3, {0x000F, 0x00F0, 0x0F00}, 0x0F81, engine::PackPixel(17, 136, 255)}));
-
 struct RefusalCase {
     const char* name;
     std::vector<std::uint8_t> bytes;
@@ -159,27 +129,6 @@ INSTANTIATE_TEST_SUITE_P(
                    Patched(BmpFile(1, 1, 16, 3, {0x00FF, 0x0F00, 0x0F00}, {0, 0, 0, 0}), 46, 0),
                    "colour channels share bits"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-struct NameCase {
-    const char* path;
-    bool accepted;
-};
-
-class BmpName : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(BmpName, LastFourCharactersDecide) {
-    EXPECT_EQ(HasBmpName(GetParam().path), GetParam().accepted);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, BmpName,
-                         ::testing::Values(NameCase{"/p/PHOTO.BMP", true},
-                                           NameCase{"/p/photo.bmp", true},
-                                           NameCase{"/p/photo.Bmp", true}, NameCase{".bmp", true},
-                                           NameCase{"/p/photo.bmp.txt", false},
-                                           NameCase{"/p/photo.jpeg", false},
-                                           NameCase{"/p/photo.bitmap", false},
-                                           NameCase{"/p/photo.dib", false}, NameCase{"bmp", false},
-                                           NameCase{"", false}, NameCase{"/p/photo.bmp ", false}));
 
 }  // namespace
 }  // namespace tintwell::document

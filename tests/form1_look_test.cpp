@@ -159,20 +159,32 @@ void Form1LookTest::DrawnAtEveryZoom(QSize size, const QStringList& fields, bool
         {fields[3].toStdString(), fields[4].toStdString(), fields[5].toStdString()});
     const auto levels = settled.error ? std::nullopt : std::optional(settled.levels);
     const engine::PixelBuffer picture = tests::Pattern(size.width(), size.height());
+    const std::array<std::pair<Qt::MouseButton, Qt::KeyboardModifiers>, 5> kClicks = {
+        {{Qt::LeftButton, {}},
+         {Qt::RightButton, {}},
+         {Qt::MiddleButton, {}},
+         {Qt::LeftButton, Qt::ShiftModifier},
+         {Qt::LeftButton, Qt::ControlModifier | Qt::AltModifier}}};
+    std::size_t clicks = 0;
     for (const double zoom : {0.5, 2.0 / 3, 1.0, 2.0, 3.0}) {
         l.View()->ZoomTo(zoom, QPointF(0, 0));
         const QImage drawn = l.Drawn();
         QCOMPARE(drawn, Expected(picture, zoom, drawn.size(), levels, clipping));
         QVERIFY2(l.ZoomBox().endsWith(note), qPrintable(l.ZoomBox()));
-        // A click reads the picture's own pixel under the middle of the screen pixel clicked.
+        // A click, with any button and modifier, reads the picture's own pixel under the middle
+        // of the screen pixel clicked.
         for (const QPoint v : {QPoint(drawn.width() - 1, drawn.height() - 1),
                                QPoint(drawn.width() / 3, drawn.height() / 2)}) {
-            QTest::mouseClick(l.w.Picture(), Qt::LeftButton, {}, v);
+            const auto& [button, modifiers] = kClicks[clicks++ % kClicks.size()];
+            QTest::mouseClick(l.w.Picture(), button, modifiers, v);
             const QString want =
                 Readout(picture, int((v.x() + 0.5) / zoom), int((v.y() + 0.5) / zoom));
             QVERIFY2(l.w.Title().endsWith(want), qPrintable(l.w.Title() + " / " + want));
         }
     }
+    for (const QPoint off :
+         {QPoint(-1, 0), QPoint(0, -1), QPoint(size.width(), 0), QPoint(0, size.height())})
+        QCOMPARE(l.w.Picture()->Point(off.x(), off.y()), -1);
     QVERIFY(tests::SamePicture(l.w.Picture()->Pixels(), picture));  // only the view changes
     QCOMPARE(l.w.States(), QStringLiteral("1000111"));
     QCOMPARE(Fields(l.w), fields);  // the black texts are not rewritten

@@ -18,8 +18,6 @@ private slots:
     void drops_data();
     void drops();
     void dropsANameThatIsNotUtf8();
-    void mouseDownShowsThePixel_data();
-    void mouseDownShowsThePixel();
 };
 
 // The six fields point to the histogram window.
@@ -197,36 +195,6 @@ void Form1WindowTest::dropsANameThatIsNotUtf8() {
     QCOMPARE(w.form->PicturePath(), path.string());
     QCOMPARE(w.Title(), QStringLiteral("Tintwell - ") + QFile::decodeName(path.c_str()));
     QCOMPARE(w.Picture()->size(), QSize(4, 3));
-}
-
-void Form1WindowTest::mouseDownShowsThePixel_data() {
-    QTest::addColumn<Qt::MouseButton>("button");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::newRow("left") << Qt::LeftButton << Qt::KeyboardModifiers();
-    QTest::newRow("right") << Qt::RightButton << Qt::KeyboardModifiers();
-    QTest::newRow("middle") << Qt::MiddleButton << Qt::KeyboardModifiers();
-    QTest::newRow("shift") << Qt::LeftButton << Qt::KeyboardModifiers(Qt::ShiftModifier);
-    QTest::newRow("ctrl alt") << Qt::LeftButton
-                              << Qt::KeyboardModifiers(Qt::ControlModifier | Qt::AltModifier);
-}
-
-void Form1WindowTest::mouseDownShowsThePixel() {
-    QFETCH(Qt::MouseButton, button);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    tests::TempDir dir;
-    Window w;
-    const auto path = tests::WritePicture(dir, "p.bmp", 40, 30);
-    w.DropFile(path);
-    const std::uint32_t pixel = tests::Pattern(40, 30).Row(7)[13];
-    QTest::mouseClick(w.Picture(), button, modifiers, QPoint(13, 7));
-    const QString expected = QStringLiteral("Tintwell - %1    [ R = %2  G = %3  B = %4 ]")
-                                 .arg(QString::fromStdString(path.string()))
-                                 .arg(engine::RedOf(pixel))
-                                 .arg(engine::GreenOf(pixel))
-                                 .arg(engine::BlueOf(pixel));
-    QCOMPARE(w.Title(), expected);
-    for (const QPoint off : {QPoint(-1, 0), QPoint(0, -1), QPoint(40, 0), QPoint(0, 30)})
-        QCOMPARE(w.Picture()->Point(off.x(), off.y()), -1);
 }
 
 QTEST_MAIN(Form1WindowTest)

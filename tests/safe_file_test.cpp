@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "bmp_test_files.h"
 #include "document/bmp_writer.h"
@@ -282,12 +283,27 @@ private:
     std::vector<gid_t> m_groups;
 };
 
+const Nobody kNobody = TheNobodyUser();
+
+// An owner and permissions: nobody's user and group, or root's.
+struct Owner {
+    bool nobodyUser, nobodyGroup;
+    mode_t mode;
+};
+
+void Own(const fs::path& path, Owner o) {
+    EXPECT_EQ(
+        ::chown(path.c_str(), o.nobodyUser ? kNobody.uid : 0, o.nobodyGroup ? kNobody.gid : 0), 0);
+    EXPECT_EQ(::chmod(path.c_str(), o.mode), 0);
+}
+
 struct ReplaceCase {
     const char* name;
-    // Makes dir/f/a.bmp (or what it names) and its folder as the row needs them.
-    std::function<void(const fs::path& folder, const fs::path& file)> prepare;
     bool asNobody;
     const char* reason;  // "" where the save goes through
+    // The file dir/f/a.bmp and its folder as the row needs them.
+    std::optional<Owner> file = std::nullopt, folder = std::nullopt;
+    std::function<void(const fs::path& folder, const fs::path& file)> prepare = nullptr;
 };
 
 void PrintTo(const ReplaceCase& c, std::ostream* out) {
@@ -304,7 +320,9 @@ TEST_P(Replacing, KeepsWhatTheFileHadOrRefusesAndLeavesIt) {
     const fs::path folder = dir / "f", file = folder / "a.bmp";
     fs::create_directory(folder);
     tests::WriteBytes(file, kOriginal);
-    c.prepare(folder, file);
+    if (c.folder) Own(folder, *c.folder);
+    if (c.file) Own(file, *c.file);
+    if (c.prepare) c.prepare(folder, file);
     const fs::path real = fs::canonical(file);
     const Kept before = KeptOf(real);
     const std::size_t entries = Entries(folder);
@@ -324,79 +342,62 @@ TEST_P(Replacing, KeepsWhatTheFileHadOrRefusesAndLeavesIt) {
     EXPECT_EQ(tests::ReadBytes(real) == kOriginal, !saved.Ok());
 }
 
-void Own(const fs::path& path, uid_t uid, gid_t gid, mode_t mode) {
-    EXPECT_EQ(::chown(path.c_str(), uid, gid), 0);
-    EXPECT_EQ(::chmod(path.c_str(), mode), 0);
+void SetAcl(const fs::path& path, const char* name) {
+    const std::string acl = Acl(kNobody.uid);
+    EXPECT_EQ(setxattr(path.c_str(), name, acl.data(), acl.size(), 0), 0);
 }
-
-const Nobody kNobody = TheNobodyUser();
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Replacing,
     ::testing::Values(
         ReplaceCase{"through_a_link",
+                    false,
+                    "",
+                    {},
+                    {},
                     [](const fs::path& folder, const fs::path& file) {
                         fs::rename(file, folder / "real.bmp");
                         fs::create_symlink("real.bmp", file);
                         ::chmod((folder / "real.bmp").c_str(), 0640);
-                    },
-                    false, ""},
-        ReplaceCase{"another_users_file_as_root",
-                    [](const fs::path&, const fs::path& file) {
-                        Own(file, kNobody.uid, kNobody.gid, 0640);
-                    },
-                    false, ""},
-        ReplaceCase{"read_only_to_all_but_root_in_another_group",
-                    [](const fs::path&, const fs::path& file) { Own(file, 0, kNobody.gid, 0444); },
-                    false, ""},
+                    }},
+        ReplaceCase{"another_users_file_as_root", false, "", Owner{true, true, 0640}},
+        ReplaceCase{"read_only_to_all_but_root_in_another_group", false, "",
+                    Owner{false, true, 0444}},
         ReplaceCase{"attributes_and_acl",
+                    false,
+                    "",
+                    {},
+                    {},
                     [](const fs::path&, const fs::path& file) {
-                        const std::string acl = Acl(kNobody.uid);
                         EXPECT_EQ(setxattr(file.c_str(), "user.frame", "12", 2, 0), 0);
-                        EXPECT_EQ(setxattr(file.c_str(), "system.posix_acl_access", acl.data(),
-                                           acl.size(), 0),
-                                  0);
-                    },
-                    false, ""},
+                        SetAcl(file, "system.posix_acl_access");
+                    }},
         ReplaceCase{"folder_acl_not_taken",
+                    false,
+                    "",
+                    {},
+                    {},
                     [](const fs::path& folder, const fs::path&) {
-                        const std::string acl = Acl(kNobody.uid);
-                        EXPECT_EQ(setxattr(folder.c_str(), "system.posix_acl_default", acl.data(),
-                                           acl.size(), 0),
-                                  0);
-                    },
-                    false, ""},
+                        SetAcl(folder, "system.posix_acl_default");
+                    }},
         ReplaceCase{"hard_link",
+                    false,
+                    "it has other names (hard links), which replacing it would split off",
+                    {},
+                    {},
                     [](const fs::path& folder, const fs::path& file) {
                         fs::create_hard_link(file, folder / "other-name.bmp");
-                    },
-                    false, "it has other names (hard links), which replacing it would split off"},
-        ReplaceCase{"own_file",
-                    [](const fs::path& folder, const fs::path& file) {
-                        Own(folder, kNobody.uid, kNobody.gid, 0755);
-                        Own(file, kNobody.uid, kNobody.gid, 0600);
-                    },
-                    true, ""},
-        ReplaceCase{"group_writable_file_of_another_user",
-                    [](const fs::path& folder, const fs::path& file) {
-                        Own(folder, 0, 0, 0777);
-                        Own(file, 0, kNobody.gid, 0664);
-                    },
-                    true,
+                    }},
+        ReplaceCase{"own_file", true, "", Owner{true, true, 0600}, Owner{true, true, 0755}},
+        ReplaceCase{"group_writable_file_of_another_user", true,
                     "the new file could not be given its owner and group (it belongs to another "
-                    "user): Operation not permitted"},
-        ReplaceCase{"file_it_may_not_write",
-                    [](const fs::path& folder, const fs::path& file) {
-                        Own(folder, 0, 0, 0777);
-                        Own(file, 0, 0, 0644);
-                    },
-                    true, "the file is read-only: Permission denied"},
-        ReplaceCase{"folder_it_may_not_write",
-                    [](const fs::path& folder, const fs::path& file) {
-                        Own(folder, 0, 0, 0755);
-                        Own(file, kNobody.uid, kNobody.gid, 0644);
-                    },
-                    true, "its folder can't be written: Permission denied"}),
+                    "user): Operation not permitted",
+                    Owner{false, true, 0664}, Owner{false, false, 0777}},
+        ReplaceCase{"file_it_may_not_write", true, "the file is read-only: Permission denied",
+                    Owner{false, false, 0644}, Owner{false, false, 0777}},
+        ReplaceCase{"folder_it_may_not_write", true,
+                    "its folder can't be written: Permission denied", Owner{true, true, 0644},
+                    Owner{false, false, 0755}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

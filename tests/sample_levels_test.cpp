@@ -1,6 +1,6 @@
-// The rule on the samples of files: every layout, 8 and 16 bits, every value of every place in
-// a pixel, against a reference in exact integers; the vector form against the tables under
-// every vector unit here.
+// The rule on the samples of the screen and of files: every layout, 8 and 16 bits, every value of
+// every place in a pixel, against a reference in exact integers; the vector form against the tables
+// under every vector unit here.
 #include <gtest/gtest.h>
 
 #include <hwy/targets.h>
@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "engine/levels16_vector.h"
+#include "engine/levels_table.h"
+#include "engine/pixel.h"
 #include "engine/pixel_rule.h"
 #include "engine/sample_levels.h"
 
@@ -85,9 +87,11 @@ TEST_P(EverySample, IsTheRuleOfItsChannel) {
                     const int in = (x + s * 7919) % values;
                     const Role role = layout.roles[s];
                     const int c = role == Role::Green ? 1 : role == Role::Blue ? 2 : 0;
-                    const int want = role == Role::Alpha ? in
-                                                         : Reference(in, levels.black[c],
-                                                                     levels.factor[c], scale, top);
+                    const int want =
+                        role == Role::Alpha ? in
+                        : role == Role::Opaque
+                            ? top
+                            : Reference(in, levels.black[c], levels.factor[c], scale, top);
                     ASSERT_EQ(sample(x, s), want) << "sample " << s << " of pixel " << x
                                                   << (vector ? "" : ", without vectors");
                 }
@@ -97,7 +101,8 @@ TEST_P(EverySample, IsTheRuleOfItsChannel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, EverySample,
-                         ::testing::Values(LayoutCase{"rgb8", FileLayout(false, false, 8)},
+                         ::testing::Values(LayoutCase{"screen", kScreenLayout},
+                                           LayoutCase{"rgb8", FileLayout(false, false, 8)},
                                            LayoutCase{"rgba8", FileLayout(false, true, 8)},
                                            LayoutCase{"grey8", FileLayout(true, false, 8)},
                                            LayoutCase{"grey_alpha8", FileLayout(true, true, 8)},
@@ -147,6 +152,49 @@ TEST(SixteenBits, VectorFormUnderEveryTarget) {
                 }
             }
         }
+    }
+    hwy::SetSupportedTargetsForTest(0);
+}
+
+// Every value in every channel, with channels that differ within each pixel so that a swapped
+// table shows.
+std::vector<std::uint32_t> SpreadRow() {
+    std::vector<std::uint32_t> row(256 * 3);
+    for (std::uint32_t v = 0; v < 256; ++v) {
+        row[3 * v + 0] = PackPixel(v, 255 - v, (v * 7) & 255);
+        row[3 * v + 1] = PackPixel((v * 13) & 255, v, 255 - v);
+        row[3 * v + 2] = PackPixel(255 - v, (v * 5) & 255, v);
+    }
+    return row;
+}
+
+// Settled spans (white - black) of 1 to 510, i.e. factors from 255 down to 0.5 with their exact
+// ties, at black points from 0 to 255 that differ per channel, and negative factors: the vector
+// form must equal the tables under every vector unit here and without one, and be the one used
+// nearly always.
+TEST(VectorPass, EqualsTheTablesUnderEveryTarget) {
+    std::vector<Levels> spread;
+    for (int span = 1; span <= 510; ++span) {
+        const auto factor = [](int s) { return static_cast<float>(255.0 / s); };
+        spread.push_back(MakeLevels({0, static_cast<std::int16_t>(span * 7 % 256), 255},
+                                    {factor(span), factor(511 - span), factor(span % 97 + 1)}));
+    }
+    spread.push_back(MakeLevels({0, 0, 0}, {-51.0f, -0.5f, 3.4e38f}));
+    std::vector<std::uint32_t> original = SpreadRow();
+    original.pop_back();  // a row that ends part-way through a vector
+    for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
+        hwy::SetSupportedTargetsForTest(target);
+        std::size_t vectored = 0;
+        for (const Levels& levels : spread) {
+            const LevelsTable table(levels);
+            std::vector<std::uint32_t> row = original, scalar = original;
+            table.ApplyRow(row.data(), row.size());
+            table.ApplyRowScalar(scalar.data(), scalar.size());
+            ASSERT_EQ(row, scalar) << hwy::TargetName(target) << " black " << levels.black[1];
+            vectored += table.IsVectored();
+        }
+        EXPECT_GE(vectored, HasVectorUnit() ? spread.size() * 9 / 10 : 0);
+        EXPECT_EQ(vectored > 0, HasVectorUnit()) << hwy::TargetName(target);
     }
     hwy::SetSupportedTargetsForTest(0);
 }

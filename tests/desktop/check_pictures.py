@@ -10,9 +10,6 @@
   check_pictures.py make BMP WIDTH HEIGHT      write a 24-bit picture with a pattern in it
   check_pictures.py blocks BMP WIDTH HEIGHT    write one of 100 x 100 blocks, each a colour of
                                                its own, with a red 200 x 160 bottom-right corner
-  check_pictures.py suggest BMP                 print the suggested "BR BG BB WR WG WB": per channel
-      over the picture less a 5% border, the smallest value whose count at or below it exceeds
-      0.1% of the pixels, and the largest whose count at or above it does
   check_pictures.py shown GRAB.ppm X Y         print "R G B" of one pixel of a screen grab
   check_pictures.py fitted WIDTH HEIGHT AREA_W AREA_H DPR
                                                print the size of the picture fitted into the area
@@ -151,30 +148,6 @@ def check_shows(grab_path, bmp_path, left, top, width=None, height=None, look=No
     return 1 if wrong else 0
 
 
-def suggest(path, margin=5.0, clip=0.1):
-    rows = read_bmp24(path)
-    height, width = len(rows), len(rows[0])
-    mx, my = math.floor(width * margin / 100), math.floor(height * margin / 100)
-    if width - 2 * mx <= 0 or height - 2 * my <= 0:
-        mx = my = 0
-    counted = [row[mx:width - mx] for row in rows[my:height - my]]
-    share = clip * sum(len(row) for row in counted) / 100
-    blacks, whites = [], []
-    for c in range(3):
-        counts = [0] * 256
-        for row in counted:
-            for pixel in row:
-                counts[pixel[c]] += 1
-        black = next(v for v in range(256) if sum(counts[:v + 1]) > share)
-        white = next(v for v in reversed(range(256)) if sum(counts[v:]) > share)
-        if white <= black:
-            white = min(255, black + 1)
-            black = white - 1
-        blacks.append(black)
-        whites.append(white)
-    return blacks + whites
-
-
 def main(argv):
     command, args = argv[1], argv[2:]
     if command == "levels":
@@ -186,9 +159,6 @@ def main(argv):
         width, height = int(args[1]), int(args[2])
         write_bmp24(args[0], width, height,
                     lambda x, y: ((x * 7 + y) & 255, (y * 3) & 255, ((x // 8) * 37) & 255))
-        return 0
-    if command == "suggest":
-        print(*suggest(args[0]))
         return 0
     if command == "blocks":
         width, height = int(args[1]), int(args[2])
