@@ -2,12 +2,13 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/command_line.h"
 #include "platform/qt_platform.h"
 #include "ui/form1.h"
+#include "version.h"
 
 namespace {
 
@@ -33,9 +34,27 @@ void WhileStarting(QtMsgType type, const QMessageLogContext& context, const QStr
     g_held << qFormatLogMessage(type, context, message);
 }
 
+// --help and --version answer without a display.
+int AnswerAlone(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--") break;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(tintwell::app::UsageText().c_str(), stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::puts("tintwell " TINTWELL_VERSION);
+            return 0;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int answered = AnswerAlone(argc, argv); answered >= 0) return answered;
     if (DisplayName() == nullptr) {
         std::fprintf(stderr, "tintwell: no display to open the window on (set DISPLAY).\n");
         return 1;
@@ -47,14 +66,18 @@ int main(int argc, char** argv) {
     // The launcher entry and the icon that an installed copy finds in the icon theme.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tintwell.Tintwell"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tintwell.Tintwell")));
+    // What QApplication leaves of the command line (it takes its own options out).
+    const tintwell::app::CommandLine line =
+        tintwell::app::ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (line.action == tintwell::app::CommandLine::Action::Wrong) {
+        std::fprintf(stderr, "tintwell: %s (tintwell --help lists the options)\n",
+                     line.wrong.c_str());
+        return 2;
+    }
     tintwell::platform::QtPlatform platform;
     tintwell::ui::Form1 window(platform);
     window.show();
-    // Open With: what QApplication leaves of the command line (it takes its own options out)
-    // are files, taken as the bytes they were given as.
-    // They open once the event loop runs, when the window is on the screen with its frame.
-    const std::vector<std::string> files(argv + 1, argv + argc);
-    if (!files.empty())
-        QTimer::singleShot(0, &window, [&window, files] { window.OpenFiles(files); });
+    // Open With: the files open as a drop would, once the window is on the screen with its frame.
+    if (!line.paths.empty()) window.OpenWhenShown(line.paths);
     return app.exec();
 }

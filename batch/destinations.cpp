@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <map>
 
+#include "document/bmp_writer.h"
+
 namespace tintwell::batch {
 namespace {
 
@@ -26,6 +28,20 @@ fs::path Target(const Options& o, const std::string& file) {
            (o.mode == Mode::Proxy ? fs::path(name).replace_extension(".bmp") : name);
 }
 
+// A proxy goes where nothing is, or over a proxy of ours; never through a link, never over a
+// file of the user's own.
+std::variant<std::optional<document::FileStamp>, std::string> ProxyTarget(const fs::path& target) {
+    struct stat status {};
+    if (::lstat(target.c_str(), &status) != 0) return std::nullopt;
+    if (S_ISLNK(status.st_mode))
+        return "--proxy would write through a link: " + target.string() +
+               " is one. Nothing was written; choose another folder, or remove the link.";
+    if (!S_ISREG(status.st_mode) || !document::IsProxy(target))
+        return "--proxy would replace a file it did not make: " + target.string() +
+               ". Nothing was written; choose another folder, or move that file away.";
+    return document::StampOf(status);
+}
+
 }  // namespace
 
 std::variant<Plan, std::string> PlanDestinations(const Options& o) {
@@ -45,7 +61,11 @@ std::variant<Plan, std::string> PlanDestinations(const Options& o) {
         }
         const auto [at, fresh] = taken.emplace(key, i);
         if (fresh) {
-            plan.to[i] = Destination{target, o.inPlace};
+            plan.to[i] = Destination{target, o.inPlace, o.mode == Mode::Proxy, std::nullopt};
+            if (o.mode != Mode::Proxy) continue;
+            auto proxy = ProxyTarget(target);
+            if (auto* wrong = std::get_if<std::string>(&proxy)) return std::move(*wrong);
+            plan.to[i]->proxyReplaced = std::get<std::optional<document::FileStamp>>(proxy);
         } else {
             plan.clashes[i] = o.files[i] + ": " + o.files[at->second] + " is written to " +
                               target.string() + " already; this one is left out";

@@ -28,15 +28,19 @@ void Stop(int) {
     sem_post(&g_stopped);
 }
 
-// Workers notice a stop after every row of a pass; reading or flushing a big file can take
-// longer. A second after the stop the program ends whatever they are doing: the new files have
-// no name until the moment they replace the old, so an ended program leaves nothing behind.
+// Workers notice a stop after every row of a pass and every write of a save; reading or flushing
+// a big file can take longer. Half a second after the stop the program ends whatever they are
+// doing, leaving the rest of the second for the system to take back a big picture's memory: the
+// new files have no name until the moment they replace the old, so an ended program leaves
+// nothing behind.
 void Watch() {
     while (sem_wait(&g_stopped) != 0 && errno == EINTR) {
     }
+    constexpr long kHalfSecond = 500'000'000;
     timespec deadline{};
     clock_gettime(CLOCK_REALTIME, &deadline);
-    deadline.tv_sec += 1;
+    deadline.tv_nsec += kHalfSecond;
+    if (deadline.tv_nsec >= 1'000'000'000) deadline.tv_sec += 1, deadline.tv_nsec -= 1'000'000'000;
     while (sem_timedwait(&g_finished, &deadline) != 0) {
         if (errno == EINTR) continue;
         static const char kLine[] =

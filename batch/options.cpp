@@ -32,15 +32,15 @@ bool ReadPercent(const std::string& text, double most, double& out) {
     return error == std::errc() && at == end && out >= 0 && out <= most;
 }
 
+// The two shares must leave some pixels between them, or the points would say nothing of the
+// picture.
 bool ReadClip(const std::string& text, Options& o) {
     const std::size_t comma = text.find(',');
-    if (comma == std::string::npos) {
-        if (!ReadPercent(text, 100, o.lowClip)) return false;
-        o.highClip = o.lowClip;
-        return true;
-    }
-    return ReadPercent(text.substr(0, comma), 100, o.lowClip) &&
-           ReadPercent(text.substr(comma + 1), 100, o.highClip);
+    const bool read = comma == std::string::npos
+                          ? ReadPercent(text, 100, o.lowClip) && ReadPercent(text, 100, o.highClip)
+                          : ReadPercent(text.substr(0, comma), 100, o.lowClip) &&
+                                ReadPercent(text.substr(comma + 1), 100, o.highClip);
+    return read && o.lowClip + o.highClip < 100;
 }
 
 // Digits with at most one decimal point, and nothing else: a typo must not pass for a number,
@@ -164,9 +164,13 @@ Parsed Settle(const Texts& t, Options o, unsigned cores) {
             return Usage(
                 "--suggest writes nothing: it takes no --black, --white, --in-place or --output");
         if (!t.clip.empty() && !ReadClip(t.clip, o))
-            return Usage("--clip takes a percentage from 0 to 100, or two as LOW,HIGH");
-        if (!t.margin.empty() && !ReadPercent(t.margin, 50, o.margin))
-            return Usage("--margin takes a percentage from 0 to 50");
+            return Usage(
+                "--clip takes a percentage, or two as LOW,HIGH, that together leave some pixels "
+                "between the two ends: under 100% in all");
+        if (!t.margin.empty() && (!ReadPercent(t.margin, 50, o.margin) || o.margin >= 50))
+            return Usage(
+                "--margin takes a percentage under 50: a border of 50% on each side "
+                "leaves nothing to count");
         return {o, 0, "", ""};
     }
     if (!t.clip.empty() || !t.margin.empty()) return Usage("--clip and --margin go with --suggest");

@@ -112,12 +112,28 @@ int Proxy(const Options& o, std::ostream& out, std::ostream& err, bool terminal,
     return Write(o, proxy, "made into proxies", out, err, terminal, stop);
 }
 
+// A frame whose points lie far from the roll's is named: it may show more rebate than the border
+// leaves out, or belong to another roll.
+void WarnOfOddFrames(const std::vector<std::pair<std::string, engine::Points>>& frames,
+                     const engine::Points& roll, std::ostream& err) {
+    for (const auto& [file, points] : frames) {
+        const auto far = engine::FarFrom(points, roll);
+        if (!far) continue;
+        err << "tintwell-batch: " << file << ": its " << engine::ChannelName(far->channel)
+            << (far->black ? " black" : " white") << " point " << far->frame
+            << " lies far from the roll's " << far->roll
+            << "; it may show more of the film's edge than --margin leaves out, or belong to "
+               "another roll. The roll's points are the frames' medians, which it moves little."
+            << std::endl;
+    }
+}
+
 int Suggest(const Options& o, std::ostream& out, std::ostream& err, bool terminal,
             const std::atomic<bool>& stop) {
     Pool pool(o.files.size(), o.jobs, stop);
     Progress progress(err, terminal, o.files.size());
     Tally tally;
-    engine::Histograms all;
+    std::vector<std::pair<std::string, engine::Points>> frames;
     pool.Run([&](std::size_t i) { return CountFile(o.files[i], o.margin); },
              [&](std::size_t i, const Outcome& r) {
                  progress.Clear();
@@ -128,14 +144,19 @@ int Suggest(const Options& o, std::ostream& out, std::ostream& err, bool termina
                  }
                  ++tally.done;
                  tally.pixels += r.pixels;
-                 all += *r.histograms;
-                 out << PointsLine(engine::SuggestPoints(*r.histograms, o.lowClip, o.highClip))
-                     << "  " << o.files[i] << std::endl;
+                 const engine::Points points =
+                     engine::SuggestPoints(*r.histograms, o.lowClip, o.highClip);
+                 frames.emplace_back(o.files[i], points);
+                 out << PointsLine(points) << "  " << o.files[i] << std::endl;
              },
              [&](std::size_t done) { progress.Show(done, tally.pixels); });
     progress.Clear();
-    if (tally.done > 0) {
-        out << PointsLine(engine::SuggestPoints(all, o.lowClip, o.highClip)) << "  ("
+    if (!frames.empty()) {
+        std::vector<engine::Points> points;
+        for (const auto& f : frames) points.push_back(f.second);
+        const engine::Points roll = engine::RollPoints(points);
+        WarnOfOddFrames(frames, roll, err);
+        out << PointsLine(roll) << "  ("
             << (tally.done == 1 ? "1 file" : "all " + std::to_string(tally.done) + " files") << ")"
             << std::endl;
     }

@@ -42,11 +42,20 @@ Outcome Save(const std::string& file, const doc::Intake& taken, const doc::Codec
              const Destination& to, const std::atomic<bool>& stop, doc::FileSystem& system,
              const char* done = "corrected") {
     const std::string where = to.path.string();
-    auto out =
-        doc::SafeFile::Create(to.path, system, to.inPlace ? &taken.source->Stamp() : nullptr);
+    doc::Expect expect;
+    if (to.inPlace) expect.file = &taken.source->Stamp();
+    if (to.proxy) {
+        expect.noLink = true;
+        expect.file = to.proxyReplaced ? &*to.proxyReplaced : nullptr;
+        expect.nothing = !to.proxyReplaced;
+    }
+    auto out = doc::SafeFile::Create(to.path, system, expect);
     if (!out) return Refused(file, doc::CantSave(where, out.Failure()));
-    if (auto ok = codec.Write(taken.picture, out.Value()); !ok)
+    out.Value().StopWhen(stop);
+    if (auto ok = codec.Write(taken.picture, out.Value()); !ok) {
+        if (stop.load()) return Abandoned(file);
         return Refused(file, doc::CantSave(where, ok.Failure()));
+    }
     if (stop.load()) return Abandoned(file);
     if (auto ok = out.Value().Commit([&] { return taken.source->Unchanged(); }); !ok) {
         if (taken.source->Unchanged()) return Refused(file, doc::CantSave(where, ok.Failure()));
@@ -98,7 +107,7 @@ Outcome MakeProxy(const std::string& file, const Destination& to, const std::ato
     return Guarded(file, [&] {
         auto taken = doc::TakeIn(file, doc::Names::Pictures, system);
         if (!taken) return CantTakeIn(file, taken.Failure());
-        return Save(file, taken.Value(), doc::BmpCodec(), to, stop, system, "made a proxy of");
+        return Save(file, taken.Value(), doc::ProxyCodec(), to, stop, system, "made a proxy of");
     });
 }
 

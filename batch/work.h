@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "document/file_stamp.h"
 #include "document/file_system.h"
 #include "engine/histogram.h"
 #include "engine/levels.h"
@@ -24,10 +25,13 @@ struct Outcome {
     std::optional<engine::Histograms> histograms;  // when counted for a suggestion
 };
 
-// Where a file's correction goes: over the file itself, or to another file.
+// Where a file's correction goes: over the file itself, or to another file. A proxy replaces
+// only a proxy found there when the run was planned, unchanged, and never writes through a link.
 struct Destination {
     std::filesystem::path path;
     bool inPlace = false;
+    bool proxy = false;
+    std::optional<document::FileStamp> proxyReplaced{};
 };
 
 // Takes the file in (a bitmap, TIFF or PNG), corrects it with the window's rule at its own depth

@@ -12,6 +12,7 @@ namespace {
 
 class Bmp final : public Codec {
 public:
+    explicit Bmp(bool proxy) : m_proxy(proxy) {}
     Format Kind() const override { return Format::Bmp; }
     bool Recognises(std::span<const std::uint8_t> head) const override {
         return head.size() >= 2 && head[0] == 'B' && head[1] == 'M';
@@ -22,8 +23,11 @@ public:
         return Picture{std::move(pixels.Value()), Format::Bmp, nullptr};
     }
     Status Write(const Picture& picture, SafeFile& file) const override {
-        return EncodeBmp(picture.pixels, file);
+        return EncodeBmp(picture.pixels, file, m_proxy);
     }
+
+private:
+    bool m_proxy;
 };
 
 bool EndsWith(std::string_view path, std::string_view suffix) {
@@ -36,7 +40,12 @@ bool EndsWith(std::string_view path, std::string_view suffix) {
 }  // namespace
 
 const Codec& BmpCodec() {
-    static const Bmp codec;
+    static const Bmp codec(false);
+    return codec;
+}
+
+const Codec& ProxyCodec() {
+    static const Bmp codec(true);
     return codec;
 }
 

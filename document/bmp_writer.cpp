@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "document/byte_source.h"
 #include "document/row_codec.h"
 #include "document/safe_file.h"
 #include "engine/pixel.h"
@@ -16,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::uint32_t kHeadersSize = 14 + 40;
+constexpr std::array<std::uint8_t, 4> kProxyMark = {'T', 'W', 'P', 'X'};
 
 void Put16(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v);
@@ -26,11 +28,13 @@ void Put32(std::uint8_t* p, std::uint32_t v) {
     Put16(p + 2, v >> 16);
 }
 
-std::array<std::uint8_t, kHeadersSize> Headers(int width, int height, std::uint32_t imageSize) {
+std::array<std::uint8_t, kHeadersSize> Headers(int width, int height, std::uint32_t imageSize,
+                                               bool proxy) {
     std::array<std::uint8_t, kHeadersSize> h{};
     h[0] = 'B';
     h[1] = 'M';
     Put32(&h[2], kHeadersSize + imageSize);
+    if (proxy) std::copy(kProxyMark.begin(), kProxyMark.end(), h.begin() + 6);
     Put32(&h[10], kHeadersSize);
     Put32(&h[14], 40);
     Put32(&h[18], static_cast<std::uint32_t>(width));
@@ -79,17 +83,24 @@ Status WriteRows(SafeFile& file, const engine::PixelBuffer& picture, std::size_t
 
 }  // namespace
 
-Status EncodeBmp(const engine::PixelBuffer& picture, SafeFile& file) {
+Status EncodeBmp(const engine::PixelBuffer& picture, SafeFile& file, bool proxy) {
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(picture.Width()) * 3 + 3) / 4 * 4;
     const std::uint64_t imageSize = rowBytes * static_cast<std::uint64_t>(picture.Height());
     if (picture.IsEmpty()) return Fail(Problem::NoPicture);
     if (imageSize + kHeadersSize > std::numeric_limits<std::uint32_t>::max())
         return Fail(Problem::TooLargeToWrite, "a bitmap file");
     const auto headers =
-        Headers(picture.Width(), picture.Height(), static_cast<std::uint32_t>(imageSize));
+        Headers(picture.Width(), picture.Height(), static_cast<std::uint32_t>(imageSize), proxy);
     if (auto ok = file.Reserve(kHeadersSize + imageSize); !ok) return ok;
     if (auto ok = file.Write(headers); !ok) return ok;
     return WriteRows(file, picture, rowBytes);
+}
+
+bool IsProxy(const fs::path& path, FileSystem& system) {
+    auto source = FileSource::Open(path, system);
+    std::array<std::uint8_t, 10> head{};
+    return source && source.Value()->ReadAt(0, head) == head.size() && head[0] == 'B' &&
+           head[1] == 'M' && std::equal(kProxyMark.begin(), kProxyMark.end(), head.begin() + 6);
 }
 
 Status WriteBmp(const engine::PixelBuffer& picture, const fs::path& path, FileSystem& system) {

@@ -27,6 +27,8 @@ public:
 };
 
 const Codec& BmpCodec();
+// Bitmaps marked as the roll program's proxies (see EncodeBmp).
+const Codec& ProxyCodec();
 const Codec& TiffCodec();
 const Codec& PngCodec();
 

@@ -1,6 +1,7 @@
 #include "document/file_system.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -102,6 +103,9 @@ int FileSystem::Rename(const char* from, const char* to) {
 }
 int FileSystem::Remove(const char* path) {
     return ::unlink(path);
+}
+int FileSystem::Lock(int fd, int operation) {
+    return ::flock(fd, operation);
 }
 
 FileSystem& RealFileSystem() {

@@ -45,6 +45,8 @@ public:
     virtual int Close(int fd);
     virtual int Rename(const char* from, const char* to);
     virtual int Remove(const char* path);
+    // flock: LOCK_SH, LOCK_EX, with LOCK_NB not to wait.
+    virtual int Lock(int fd, int operation);
 };
 
 FileSystem& RealFileSystem();

@@ -9,40 +9,17 @@
 
 #include "document/byte_source.h"
 #include "document/picture.h"
+#include "document/png_chunks.h"
 #include "document/result.h"
 #include "document/safe_file.h"
 
 namespace tintwell::document::png {
 
-struct Text {
-    int compression = PNG_TEXT_COMPRESSION_NONE;  // tEXt, zTXt or iTXt, as it was
-    std::string key, text, language, translatedKey;
-};
-
-struct Chunk {
-    std::string name;
-    std::vector<std::uint8_t> data;
-    int location = PNG_HAVE_IHDR;
-};
-
 // What a PNG needs to be written back as it was read: its interlacing and the chunks that
-// describe the picture without being pixels. Chunks whose meaning the correction changes
-// (bKGD, sBIT, tIME) are not kept; unknown chunks are kept only where they say they may be
-// copied when the pixels change.
+// describe the picture without being pixels, as the file has them (see png_chunks.h).
 struct PngKeepsake final : Keepsake {
     int interlace = PNG_INTERLACE_NONE;
-    std::optional<std::pair<std::string, std::vector<std::uint8_t>>> iccp;
-    std::optional<int> srgb;
-    std::optional<png_fixed_point> gamma;
-    std::optional<std::array<png_fixed_point, 8>> chrm;
-    struct Physical {
-        png_uint_32 x = 0, y = 0;
-        int unit = 0;
-    };
-    std::optional<Physical> phys;
-    std::vector<Text> texts;
-    std::optional<std::vector<std::uint8_t>> exif;
-    std::vector<Chunk> unknown;
+    std::vector<Chunk> chunks;
 };
 
 // Where libpng reads from or writes to, and what went wrong there; errors are kept here, never

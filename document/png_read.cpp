@@ -28,9 +28,16 @@ void ReadBytes(png_structp png, png_bytep data, std::size_t size) {
     if (got != size) png_error(png, "the file ends before the picture does (truncated)");
 }
 
+// Damage that libpng would otherwise mend by leaving a chunk out is an error: a bad CRC in an
+// ancillary chunk, a bad profile or text, compressed data over the limit. Chunks this program
+// keeps are read as the file has them (see png_chunks.h); libpng checks them.
 bool ReadHeader(png_structp png, png_infop info) {
     if (setjmp(png_jmpbuf(png))) return false;
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_ALWAYS, nullptr, 0);
+    png_set_benign_errors(png, 0);
+    png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_ERROR_QUIT);
+    png_set_chunk_malloc_max(png, kMostInflated + (std::size_t{1} << 20));
+    png_set_chunk_cache_max(png, 0);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
     png_read_info(png, info);
     return true;
 }
@@ -60,63 +67,10 @@ Result<engine::Layout> LayoutOf(png_structp png, png_infop info, std::uint64_t m
     if (png_get_valid(png, info, PNG_INFO_tRNS))
         return Unsupported(
             "its transparency is a colour key (tRNS), which the correction would move");
-    if (std::uint64_t{png_get_image_width(png, info)} * png_get_image_height(png, info) >
-        maxPixels)
+    if (std::uint64_t{png_get_image_width(png, info)} * png_get_image_height(png, info) > maxPixels)
         return Fail(Problem::TooLarge, std::to_string(maxPixels / 1000000) + " megapixels");
     return engine::FileLayout((type & PNG_COLOR_MASK_COLOR) == 0,
                               (type & PNG_COLOR_MASK_ALPHA) != 0, bits);
-}
-
-void KeepTexts(png_structp png, png_infop info, PngKeepsake& keep) {
-    png_textp texts = nullptr;
-    const int count = png_get_text(png, info, &texts, nullptr);
-    for (int i = 0; i < count; ++i) {
-        const png_text& t = texts[i];
-        const std::size_t length =
-            t.compression >= PNG_ITXT_COMPRESSION_NONE ? t.itxt_length : t.text_length;
-        keep.texts.push_back({t.compression, t.key, std::string(t.text, length),
-                              t.lang != nullptr ? t.lang : "",
-                              t.lang_key != nullptr ? t.lang_key : ""});
-    }
-}
-
-// Unknown chunks that may be copied when the pixels change (a lower-case fourth letter).
-void KeepUnknown(png_structp png, png_infop info, PngKeepsake& keep) {
-    png_unknown_chunkp chunks = nullptr;
-    const int count = png_get_unknown_chunks(png, info, &chunks);
-    for (int i = 0; i < count; ++i) {
-        const png_unknown_chunk& c = chunks[i];
-        if ((c.name[3] & 0x20) == 0) continue;
-        keep.unknown.push_back({std::string(reinterpret_cast<const char*>(c.name), 4),
-                                std::vector<std::uint8_t>(c.data, c.data + c.size), c.location});
-    }
-}
-
-void KeepChunks(png_structp png, png_infop info, png_infop end, PngKeepsake& keep) {
-    keep.interlace = png_get_interlace_type(png, info);
-    png_charp name = nullptr;
-    png_bytep profile = nullptr;
-    png_uint_32 length = 0;
-    int compression = 0;
-    if (png_get_iCCP(png, info, &name, &compression, &profile, &length))
-        keep.iccp.emplace(name, std::vector<std::uint8_t>(profile, profile + length));
-    int intent = 0;
-    if (png_get_sRGB(png, info, &intent)) keep.srgb = intent;
-    png_fixed_point gamma = 0;
-    if (png_get_gAMA_fixed(png, info, &gamma)) keep.gamma = gamma;
-    std::array<png_fixed_point, 8> c{};
-    if (png_get_cHRM_fixed(png, info, &c[0], &c[1], &c[2], &c[3], &c[4], &c[5], &c[6], &c[7]))
-        keep.chrm = c;
-    PngKeepsake::Physical phys;
-    if (png_get_pHYs(png, info, &phys.x, &phys.y, &phys.unit)) keep.phys = phys;
-    for (png_infop where : {info, end}) {
-        png_bytep exif = nullptr;
-        png_uint_32 size = 0;
-        if (png_get_eXIf_1(png, where, &size, &exif) && exif != nullptr)
-            keep.exif.emplace(exif, exif + size);
-        KeepTexts(png, where, keep);
-        KeepUnknown(png, where, keep);
-    }
 }
 
 Error Failure(const Io& io) {
@@ -126,6 +80,8 @@ Error Failure(const Io& io) {
 }  // namespace
 
 Result<Picture> ReadPng(ByteSource& source, std::uint64_t maxPixels) {
+    auto chunks = ReadChunks(source);
+    if (!chunks) return chunks.Failure();
     Io io{&source, nullptr, 0, {}, Done{}};
     ReadStructs s;
     s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &io, OnError, OnWarning);
@@ -145,7 +101,8 @@ Result<Picture> ReadPng(ByteSource& source, std::uint64_t maxPixels) {
     for (int y = 0; y < pixels->Height(); ++y) rows[static_cast<std::size_t>(y)] = pixels->Bytes(y);
     if (!ReadRows(s.png, s.info, rows.data(), s.end)) return Failure(io);
     auto keep = std::make_shared<PngKeepsake>();
-    KeepChunks(s.png, s.info, s.end, *keep);
+    keep->interlace = png_get_interlace_type(s.png, s.info);
+    keep->chunks = std::move(chunks.Value());
     return Picture{std::move(*pixels), Format::Png, std::move(keep)};
 }
 

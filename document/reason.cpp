@@ -32,6 +32,8 @@ const char* Words(Problem problem) {
             return "there is not enough memory";
         case Problem::Changed:
             return "the file changed while it was worked on";
+        case Problem::Interrupted:
+            return "the program was asked to stop";
         case Problem::NoPicture:
             return "there is no picture to save";
         case Problem::TooLargeToWrite:

@@ -22,6 +22,7 @@ enum class Problem {
     TooLarge,      // more pixels than the reader takes (detail)
     NoMemory,      // an allocation or a thread could not be had
     Changed,       // the file changed, or was replaced, while it was worked on
+    Interrupted,   // the program was asked to stop
     // Writing.
     NoPicture,          // nothing to write
     TooLargeToWrite,    // the picture does not fit the file format (detail)

@@ -1,12 +1,15 @@
 #include "document/safe_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <string_view>
 
 namespace tintwell::document {
 namespace {
@@ -41,6 +44,14 @@ std::string TemporaryName(const fs::path& folder) {
     std::string name = ".tintwell-";
     for (int i = 0; i < 6; ++i, n /= 36) name += "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36];
     return (folder / name).string();
+}
+
+// A name this program gives its new files: ".tintwell-" and six letters or digits.
+bool IsTemporaryName(const std::string& name) {
+    constexpr std::string_view kPrefix = ".tintwell-";
+    return name.size() == kPrefix.size() + 6 && name.starts_with(kPrefix) &&
+           std::all_of(name.begin() + static_cast<std::ptrdiff_t>(kPrefix.size()), name.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
 // Makes the rename itself survive a crash.
@@ -96,10 +107,11 @@ Status CheckReplaceable(FileSystem& system, const char* path, const struct stat&
 }  // namespace
 
 Result<SafeFile> SafeFile::Create(const fs::path& target, FileSystem& system,
-                                  const FileStamp* mustBe) {
+                                  const Expect& expect) {
     fs::path path = target;
     std::error_code ec;
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        if (expect.noLink || expect.nothing) return Fail(Problem::Changed);
         path = fs::canonical(target, ec);
         if (ec) return Fail(Problem::LinkLeadsNowhere);
     }
@@ -113,8 +125,9 @@ Result<SafeFile> SafeFile::Create(const fs::path& target, FileSystem& system,
     } else if (errno != ENOENT) {
         return Fail(Problem::CantWrite, {}, errno);
     }
-    if (mustBe != nullptr && !(original && Unchanged(original->stamp, *mustBe)))
+    if (expect.file != nullptr && !(original && Unchanged(original->stamp, *expect.file)))
         return Fail(Problem::Changed);
+    if (expect.nothing && original) return Fail(Problem::Changed);
     if (system.Access(FolderOf(path).c_str(), W_OK | X_OK) != 0)
         return Fail(Problem::FolderReadOnly, {}, errno);
     SafeFile file(system, std::move(path), std::move(original));
@@ -125,6 +138,7 @@ Result<SafeFile> SafeFile::Create(const fs::path& target, FileSystem& system,
 // An unnamed file in the target's folder; a named hidden one where the file system has none.
 Status SafeFile::Open() {
     const fs::path folder = FolderOf(m_target);
+    LockFolder();
     m_fd = m_fs->OpenUnnamed(folder.c_str(), m_original ? 0600 : 0666);
     if (m_fd >= 0) return Done{};
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
@@ -136,6 +150,31 @@ Status SafeFile::Open() {
     return Done{};
 }
 
+// A shared lock on the folder for as long as this file may have a name there. Where no other
+// writer holds one, the hidden files in the folder were left by writers that are gone, and go.
+// Where the folder cannot be locked (some network file systems), nothing is removed.
+void SafeFile::LockFolder() {
+    m_folder = m_fs->Open(FolderOf(m_target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0) return;
+    if (m_fs->Lock(m_folder, LOCK_EX | LOCK_NB) == 0) RemoveLeftovers();
+    if (m_fs->Lock(m_folder, LOCK_SH) != 0) UnlockFolder();
+}
+
+void SafeFile::RemoveLeftovers() {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(FolderOf(m_target), ec)) {
+        std::error_code status;
+        if (IsTemporaryName(entry.path().filename().string()) &&
+            entry.symlink_status(status).type() == fs::file_type::regular)
+            m_fs->Remove(entry.path().c_str());
+    }
+}
+
+void SafeFile::UnlockFolder() {
+    if (m_folder >= 0) m_fs->Close(m_folder);  // closing lets the lock go
+    m_folder = -1;
+}
+
 SafeFile::SafeFile(SafeFile&& other) noexcept
     : m_fs(other.m_fs),
       m_target(std::move(other.m_target)),
@@ -144,9 +183,12 @@ SafeFile::SafeFile(SafeFile&& other) noexcept
       m_named(std::move(other.m_named)),
       m_written(other.m_written),
       m_size(other.m_size),
-      m_nextWriteback(other.m_nextWriteback) {
+      m_nextWriteback(other.m_nextWriteback),
+      m_folder(other.m_folder),
+      m_stop(other.m_stop) {
     other.m_fd = -1;
     other.m_named.clear();
+    other.m_folder = -1;
 }
 
 SafeFile::~SafeFile() {
@@ -158,6 +200,7 @@ void SafeFile::GiveUp() {
     if (!m_named.empty()) m_fs->Remove(m_named.c_str());
     m_fd = -1;
     m_named.clear();
+    UnlockFolder();
 }
 
 Status SafeFile::Reserve(std::uint64_t size) {
@@ -174,6 +217,8 @@ Status SafeFile::Write(std::span<const std::uint8_t> bytes) {
 }
 
 Status SafeFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    if (m_stop != nullptr && m_stop->load(std::memory_order_relaxed))
+        return Fail(Problem::Interrupted);
     auto at = static_cast<off_t>(offset);
     while (!bytes.empty()) {
         const ssize_t n = m_fs->WriteAt(m_fd, bytes.data(), bytes.size(), at);
@@ -277,6 +322,7 @@ Status SafeFile::Commit(const std::function<bool()>& stillValid) {
         return Fail(Problem::CantReplace, {}, errno);
     m_named.clear();
     SyncFolder(m_target);
+    UnlockFolder();
     return Done{};
 }
 

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -17,19 +18,32 @@
 
 namespace tintwell::document {
 
+// What the target of a save must be for it to go ahead; a target that is anything else is
+// refused as changed.
+struct Expect {
+    const FileStamp* file = nullptr;  // this file, unchanged
+    bool nothing = false;             // no file of that name at all
+    bool noLink = false;              // not a symbolic link (otherwise it is followed)
+};
+
 // A new file that replaces `target` only when it has been written whole, given what the old
 // file had (owner, group, permissions, extended attributes) and flushed to disk, and only if
 // the target is still the file it was when the SafeFile was made. Until then the new content
 // has no name (where the file system allows), so nothing is left behind by a crash or a kill;
 // a SafeFile that is given up, or whose Commit fails, leaves the target as it is.
+//
+// Where the file system has no unnamed files, the new file has a hidden name from the start.
+// Every SafeFile holds a shared lock on its folder while its new file may have a name; one that
+// finds no other writer in the folder removes the hidden files that writers ended by a crash or
+// a kill left behind.
 class SafeFile {
 public:
     // Replaces the file a symbolic link leads to, when `target` is one. Refuses a file this
-    // user may not write, a folder they may not write, a file with other hard links; with
-    // `mustBe`, anything but that file, unchanged.
+    // user may not write, a folder they may not write, a file with other hard links, and a
+    // target other than `expect` says.
     static Result<SafeFile> Create(const std::filesystem::path& target,
                                    FileSystem& system = RealFileSystem(),
-                                   const FileStamp* mustBe = nullptr);
+                                   const Expect& expect = Expect());
     SafeFile(SafeFile&& other) noexcept;
     SafeFile& operator=(SafeFile&&) = delete;
     ~SafeFile();
@@ -51,6 +65,9 @@ public:
     // The file that is replaced (links resolved).
     const std::filesystem::path& Target() const { return m_target; }
 
+    // Once `stop` is set, every write fails as interrupted, so that a long save ends soon.
+    void StopWhen(const std::atomic<bool>& stop) { m_stop = &stop; }
+
 private:
     using Attributes = std::vector<std::pair<std::string, std::string>>;
     struct Original {
@@ -61,6 +78,9 @@ private:
     SafeFile(FileSystem& system, std::filesystem::path target, std::optional<Original> original)
         : m_fs(&system), m_target(std::move(target)), m_original(std::move(original)) {}
     Status Open();
+    void LockFolder();
+    void RemoveLeftovers();
+    void UnlockFolder();
     Status KeepWhatTheFileHad();
     Status CopyAttributes();
     Status GiveName();
@@ -75,6 +95,8 @@ private:
     off_t m_written = 0;  // where appending goes on
     off_t m_size = 0;
     off_t m_nextWriteback = 0;
+    int m_folder = -1;  // the folder, locked shared while this file may have a name
+    const std::atomic<bool>* m_stop = nullptr;
 };
 
 }  // namespace tintwell::document

@@ -1,6 +1,6 @@
 // TIFF through libtiff: 8- and 16-bit unsigned grey or RGB, one alpha sample or none, strips or
 // tiles, either planar configuration and byte order, uncompressed or losslessly compressed;
-// written back as it was read, with its metadata and its EXIF and GPS directories.
+// written back as it was read, with its metadata byte for byte.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -10,9 +10,9 @@
 #include "document/bmp_header.h"
 #include "document/codec.h"
 #include "document/tiff_codec.h"
+#include "document/tiff_metadata.h"
 #include "document/tiff_pixels.h"
 #include "document/tiff_session.h"
-#include "document/tiff_tags.h"
 
 namespace tintwell::document {
 namespace {
@@ -27,29 +27,10 @@ struct TiffKeepsake final : Keepsake {
     std::uint16_t extraSample = EXTRASAMPLE_UNASSALPHA;
     bool saysPredictor = false, saysSampleFormat = false;
     bool minIsWhite = false;
-    bool bigEndian = false;
-    bool bigTiff = false;
-    tiff::Tags tags;
-    std::optional<tiff::Tags> exif, gps;
+    tiff::Metadata metadata;
 };
 
-// The EXIF and GPS directories the main one points to, each read whole or the file refused.
-Status ReadDirectories(TIFF* t, TiffKeepsake& keep) {
-    toff_t exifAt = 0, gpsAt = 0;
-    const bool exif = TIFFGetField(t, TIFFTAG_EXIFIFD, &exifAt) == 1;
-    const bool gps = TIFFGetField(t, TIFFTAG_GPSIFD, &gpsAt) == 1;
-    if (exif) {
-        if (TIFFReadEXIFDirectory(t, exifAt) != 1) return Damaged("its EXIF directory is damaged");
-        keep.exif = tiff::ReadCustomTags(t);
-    }
-    if (gps) {
-        if (TIFFReadGPSDirectory(t, gpsAt) != 1) return Damaged("its GPS directory is damaged");
-        keep.gps = tiff::ReadCustomTags(t);
-    }
-    return Done{};
-}
-
-std::shared_ptr<TiffKeepsake> KeepsakeOf(TIFF* t, const Shape& shape) {
+std::shared_ptr<TiffKeepsake> KeepsakeOf(const Shape& shape, tiff::Metadata metadata) {
     auto keep = std::make_shared<TiffKeepsake>();
     keep->compression = shape.compression;
     keep->predictor = shape.predictor;
@@ -57,10 +38,15 @@ std::shared_ptr<TiffKeepsake> KeepsakeOf(TIFF* t, const Shape& shape) {
     keep->saysPredictor = shape.saysPredictor;
     keep->saysSampleFormat = shape.saysSampleFormat;
     keep->minIsWhite = shape.photometric == PHOTOMETRIC_MINISWHITE;
-    keep->bigEndian = TIFFIsBigEndian(t) != 0;
-    keep->bigTiff = TIFFIsBigTIFF(t) != 0;
-    keep->tags = tiff::ReadMetadata(t);
+    keep->metadata = std::move(metadata);
     return keep;
+}
+
+Result<tiff::Metadata> MetadataOf(TIFF* t, ByteSource& source) {
+    const tiff::Bytes bytes{
+        [&](std::uint64_t at, std::span<std::uint8_t> out) { return source.ReadAt(at, out); },
+        source.Size()};
+    return tiff::ReadMetadata(bytes, TIFFIsTiled(t) != 0);
 }
 
 Result<Picture> ReadTiffFile(ByteSource& source, std::uint64_t maxPixels) {
@@ -78,36 +64,16 @@ Result<Picture> ReadTiffFile(ByteSource& source, std::uint64_t maxPixels) {
         return Unsupported("it holds more than one picture; rewriting it would drop the others");
     auto shape = tiff::ReadShape(t, maxPixels);
     if (!shape) return session->HasFailed() ? session->ReadFailure() : shape.Failure();
+    auto metadata = MetadataOf(t, source);
+    if (!metadata) return metadata.Failure();
     auto pixels =
         engine::PixelBuffer::Allocate(static_cast<int>(shape.Value().width),
                                       static_cast<int>(shape.Value().height), shape.Value().layout);
     if (!pixels) return Fail(Problem::NoMemory);
     if (!tiff::ReadPixels(t, shape.Value(), *pixels) || session->HasFailed())
         return session->ReadFailure();
-    auto keep = KeepsakeOf(t, shape.Value());
-    if (auto ok = ReadDirectories(t, *keep); !ok) return ok.Failure();
-    if (session->HasFailed()) return session->ReadFailure();
-    return Picture{std::move(*pixels), Format::Tiff, std::move(keep)};
-}
-
-// The EXIF and GPS directories go first, so that the main one can point to them as it is
-// written; each starts a directory of its own kind. Creating a directory does not free the last
-// one's values: that is asked for each time.
-Status WriteDirectories(TIFF* t, const TiffKeepsake& keep, toff_t& exifAt, toff_t& gpsAt) {
-    using Create = int (*)(TIFF*);
-    const std::array<std::tuple<const std::optional<tiff::Tags>*, Create, toff_t*>, 2> directories =
-        {{{&keep.exif, TIFFCreateEXIFDirectory, &exifAt},
-          {&keep.gps, TIFFCreateGPSDirectory, &gpsAt}}};
-    for (const auto& [tags, create, at] : directories) {
-        if (!*tags) continue;
-        TIFFFreeDirectory(t);
-        if (create(t) != 0 || tiff::WriteTags(t, **tags) || TIFFWriteCustomDirectory(t, at) != 1)
-            return Fail(Problem::CantWrite, "(its EXIF or GPS directory)");
-    }
-    if (!keep.exif && !keep.gps) return Done{};
-    TIFFFreeDirectory(t);
-    if (TIFFCreateDirectory(t) != 0) return Fail(Problem::CantWrite, "(its main directory)");
-    return Done{};
+    return Picture{std::move(*pixels), Format::Tiff,
+                   KeepsakeOf(shape.Value(), std::move(metadata.Value()))};
 }
 
 Status SetFields(TIFF* t, const engine::PixelBuffer& pixels, const TiffKeepsake& keep) {
@@ -132,11 +98,11 @@ Status SetFields(TIFF* t, const engine::PixelBuffer& pixels, const TiffKeepsake&
     if (keep.saysSampleFormat) TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, SAMPLEFORMAT_UINT);
     const std::size_t rows = std::max<std::size_t>(1, (std::size_t{1} << 20) / pixels.RowSize());
     TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(rows));
-    if (const auto refused = tiff::WriteTags(t, keep.tags))
-        return Fail(Problem::CantWrite, "(its tag " + std::to_string(*refused) + ")");
     return Done{};
 }
 
+// libtiff writes the pixels and the tags that describe them; the metadata goes in after, as
+// the file had it.
 Status WriteTiff(const Picture& picture, SafeFile& file) {
     static const TiffKeepsake kPlain;
     const auto* kept = dynamic_cast<const TiffKeepsake*>(picture.keepsake.get());
@@ -144,17 +110,15 @@ Status WriteTiff(const Picture& picture, SafeFile& file) {
     if (picture.pixels.IsEmpty()) return Fail(Problem::NoPicture);
     if (picture.pixels.IsScreenLayout())
         return Fail(Problem::TooLargeToWrite, "a TIFF file in the screen's layout");
-    const auto session = Session::ForWriting(file, keep.bigEndian, keep.bigTiff);
+    const tiff::Variant& variant = keep.metadata.variant;
+    const auto session = Session::ForWriting(file, variant.bigEndian, variant.big);
     TIFF* t = session->Tiff();
     if (t == nullptr) return session->WriteFailure();
-    toff_t exifAt = 0, gpsAt = 0;
-    if (auto ok = WriteDirectories(t, keep, exifAt, gpsAt); !ok) return ok;
     if (auto ok = SetFields(t, picture.pixels, keep); !ok) return ok;
-    if (keep.exif) TIFFSetField(t, TIFFTAG_EXIFIFD, static_cast<std::uint64_t>(exifAt));
-    if (keep.gps) TIFFSetField(t, TIFFTAG_GPSIFD, static_cast<std::uint64_t>(gpsAt));
     if (!tiff::WritePixels(t, picture.pixels, keep.minIsWhite) || TIFFWriteDirectory(t) != 1)
         return session->WriteFailure();
-    return session->Finish();
+    if (auto ok = session->Finish(); !ok) return ok;
+    return tiff::WriteMetadata(file, keep.metadata);
 }
 
 class Tiff final : public Codec {

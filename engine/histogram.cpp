@@ -230,3 +230,46 @@ Points SuggestPoints(const Histograms& h, double lowClipPercent, double highClip
 }
 
 }  // namespace tintwell::engine
+
+namespace tintwell::engine {
+namespace {
+
+int Median(std::vector<int> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    if (n % 2 == 1) return values[n / 2];
+    return static_cast<int>(std::nearbyint((values[n / 2 - 1] + values[n / 2]) / 2.0));
+}
+
+}  // namespace
+
+Points RollPoints(const std::vector<Points>& frames) {
+    Points roll;
+    if (frames.empty()) return roll;
+    for (int c = 0; c < kChannels; ++c) {
+        std::vector<int> blacks, whites;
+        for (const Points& f : frames) blacks.push_back(f.black[c]), whites.push_back(f.white[c]);
+        int black = Median(blacks), white = Median(whites);
+        if (white <= black) {
+            white = std::min(255, black + 1);
+            black = white - 1;
+        }
+        roll.black[c] = black;
+        roll.white[c] = white;
+    }
+    return roll;
+}
+
+std::optional<Departure> FarFrom(const Points& frame, const Points& roll) {
+    for (int c = 0; c < kChannels; ++c) {
+        for (const bool black : {true, false}) {
+            const int f = (black ? frame.black : frame.white)[c];
+            const int r = (black ? roll.black : roll.white)[c];
+            if (std::abs(f - r) > kFarLevels)
+                return Departure{static_cast<Channel>(c), black, f, r};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace tintwell::engine

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "engine/levels.h"
 #include "engine/pixel_buffer.h"
@@ -57,5 +59,20 @@ struct Points {
 };
 Points SuggestPoints(const Histograms& histograms, double lowClipPercent = kDefaultClipPercent,
                      double highClipPercent = kDefaultClipPercent);
+
+// One set of points for a roll, from each frame's suggestion: per channel the median of the
+// frames' black points and of their white points (the mean of the middle two, halves to even),
+// white kept above black as above. A frame that shows more rebate than the border leaves out
+// moves a median little, where counting it with the others would drag the points far.
+Points RollPoints(const std::vector<Points>& frames);
+
+// Where a frame's points lie more than kFarLevels from the roll's: the first channel and end.
+inline constexpr int kFarLevels = 16;
+struct Departure {
+    Channel channel = Channel::Red;
+    bool black = true;
+    int frame = 0, roll = 0;
+};
+std::optional<Departure> FarFrom(const Points& frame, const Points& roll);
 
 }  // namespace tintwell::engine

@@ -194,6 +194,27 @@ INSTANTIATE_TEST_SUITE_P(
                     MakeOut(dir);
                     fs::create_hard_link(dir / "a.bmp", dir / "out/a.bmp");
                 }},
+        // A proxy replaces only a proxy it made, and never writes through a link.
+        RunCase{"proxy_over_the_users_own_bitmap", "frame.tif frame.bmp", "--proxy . frame.tif", 2,
+                "tintwell-batch: --proxy would replace a file it did not make: ./frame.bmp. "
+                "Nothing was written; choose another folder, or move that file away.\n",
+                Each("frame.tif frame.bmp", State::Original)},
+        RunCase{"proxy_through_a_link", "a.bmp mine.bmp", "--proxy out a.bmp", 2,
+                "tintwell-batch: --proxy would write through a link: out/a.bmp is one. Nothing "
+                "was written; choose another folder, or remove the link.\n",
+                Each("a.bmp mine.bmp", State::Original),
+                [](const fs::path& dir) {
+                    MakeOut(dir);
+                    fs::create_symlink("../mine.bmp", dir / "out/a.bmp");
+                }},
+        RunCase{"proxy_over_an_earlier_proxy", "a.bmp", "--proxy out a.bmp", 0, "",
+                Each("a.bmp", State::Original),
+                [](const fs::path& dir) {
+                    MakeOut(dir);
+                    std::vector<std::uint8_t> proxy = tests::ReadBytes(dir / "a.bmp");
+                    std::copy_n("TWPX", 4, proxy.begin() + 6);  // the mark in the reserved field
+                    tests::WriteBytes(dir / "out/a.bmp", proxy);
+                }},
         RunCase{"in_place_twice_through_a_link", "a.bmp", kApply + "--in-place a.bmp link.bmp", 1,
                 "link.bmp: a.bmp is written to link.bmp already; this one is left out\n",
                 Each("a.bmp", State::Corrected),

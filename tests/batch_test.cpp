@@ -50,7 +50,12 @@ INSTANTIATE_TEST_SUITE_P(
                    "excludes"},
         OptionCase{{"--suggest", "--black", "1,2,3", "a.bmp"}, 2, "writes nothing"},
         OptionCase{{"--suggest", "--clip", "101", "a.bmp"}, 2, "--clip"},
-        OptionCase{{"--suggest", "--clip", "100", "--margin", "50", "a.bmp"}, -1, ""},
+        // Settings that leave nothing to count, or nothing between the two ends, mean nothing.
+        OptionCase{{"--suggest", "--clip", "100", "a.bmp"}, 2, "under 100% in all"},
+        OptionCase{{"--suggest", "--clip", "50", "a.bmp"}, 2, "under 100% in all"},
+        OptionCase{{"--suggest", "--clip", "0,100", "a.bmp"}, 2, "under 100% in all"},
+        OptionCase{{"--suggest", "--margin", "50", "a.bmp"}, 2, "leaves nothing to count"},
+        OptionCase{{"--suggest", "--clip", "49,50.9", "--margin", "49.99", "a.bmp"}, -1, ""},
         OptionCase{{"--clip", "1", "--black", "1,2,3", "--white", "9,9,9", "--in-place", "a"},
                    2,
                    "go with --suggest"},
@@ -178,31 +183,93 @@ TEST(Roll, MixedRollCorrectsTheGoodFilesAndLeavesTheRestAsTheyWere) {
     EXPECT_LT(run.out.find("a.bmp ->"), run.out.find("b.bmp ->"));
 }
 
-// Red 0..99 (ten pixels each), green 50, blue half 200 and half 210; the second picture 100
-// higher in red, green 60 and blue 220.
-engine::PixelBuffer Known(int second) {
-    engine::PixelBuffer p = *engine::PixelBuffer::Allocate(100, 10);
-    for (int y = 0; y < 10; ++y) {
-        for (int x = 0; x < 100; ++x) {
-            p.Row(y)[x] = second ? engine::PackPixel(x + 100, 60, 220)
-                                 : engine::PackPixel(x, 50, x < 50 ? 200 : 210);
+// Red from `red` on (one value a column), green `green`, blue `blue`; `rebate` columns on the
+// left hold the film's unexposed edge (black), as a frame scanned off-centre shows it.
+struct Frame {
+    int red = 0, green = 0, blue = 0, rebate = 0;
+
+    engine::PixelBuffer Picture() const {
+        engine::PixelBuffer p = *engine::PixelBuffer::Allocate(100, 10);
+        for (int y = 0; y < 10; ++y) {
+            for (int x = 0; x < 100; ++x)
+                p.Row(y)[x] = x < rebate ? engine::PackPixel(0, 0, 0)
+                                         : engine::PackPixel(red + x, green, blue + x / 50 * 10);
         }
+        return p;
     }
-    return p;
+};
+
+struct SuggestCase {
+    const char* name;
+    std::vector<Frame> frames;
+    std::vector<std::string> options;
+    std::string roll;  // the last line
+    std::string err;   // each frame named, by its number, that lies far from the roll
+};
+
+void PrintTo(const SuggestCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
-TEST(Roll, SuggestsForEachFileAndForTheWholeRoll) {
+class Suggestion : public ::testing::TestWithParam<SuggestCase> {};
+
+// Each frame's points, then the roll's: per channel the median of the frames' (the mean of the
+// middle two, halves to even), which one odd frame moves little; the odd frame is named.
+TEST_P(Suggestion, GivesEachFramesPointsAndTheMedianForTheRoll) {
+    const SuggestCase& c = GetParam();
     tests::TempDir dir;
-    document::WriteBmp(Known(0), dir / "one.bmp");
-    document::WriteBmp(Known(1), dir / "two.bmp");
-    const tests::Ran run = Roll(
-        {"--suggest", "--margin", "0", (dir / "one.bmp").string(), (dir / "two.bmp").string()});
+    std::vector<std::string> args = {"--suggest"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    for (std::size_t i = 0; i < c.frames.size(); ++i) {
+        const fs::path file = dir / (std::to_string(i) + ".bmp");
+        document::WriteBmp(c.frames[i].Picture(), file);
+        args.push_back(file.string());
+    }
+    const tests::Ran run = Roll(args);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "--black 0,50,200 --white 99,51,210  " + (dir / "one.bmp").string() +
-                           "\n--black 100,60,220 --white 199,61,221  " +
-                           (dir / "two.bmp").string() +
-                           "\n--black 0,50,200 --white 199,60,220  (all 2 files)\n");
+    const std::size_t last = run.out.rfind('\n', run.out.size() - 2);
+    EXPECT_EQ(run.out.substr(last + 1), c.roll + "\n");
+    std::string err = run.err;
+    for (std::size_t i = 0; i < c.frames.size(); ++i) {
+        const std::string path = (dir / std::to_string(i)).string();
+        std::string mark = "#";
+        mark += std::to_string(i);
+        for (std::size_t at; (at = err.find(path)) != std::string::npos;)
+            err.replace(at, path.size(), mark);
+    }
+    EXPECT_EQ(err, c.err);
 }
+
+const char* const kOdd =
+    "; it may show more of the film's edge than --margin leaves out, or belong to another roll. "
+    "The roll's points are the frames' medians, which it moves little.\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Suggestion,
+    ::testing::Values(
+        SuggestCase{"one_frame",
+                    {Frame{20, 50, 150}},
+                    {"--margin", "0"},
+                    "--black 20,50,150 --white 119,51,160  (1 file)",
+                    ""},
+        SuggestCase{"two_frames_far_apart",
+                    {Frame{0, 50, 150}, Frame{100, 60, 170}},
+                    {"--margin", "0"},
+                    "--black 50,55,160 --white 149,56,170  (all 2 files)",
+                    "tintwell-batch: #0.bmp: its red black point 0 lies far from the roll's 50" +
+                        std::string(kOdd) +
+                        "tintwell-batch: #1.bmp: its red black point 100 lies far from the "
+                        "roll's 50" +
+                        kOdd},
+        // A frame whose rebate is wider than the border (7% on one side against 5%).
+        SuggestCase{"one_frame_with_a_wide_rebate",
+                    {Frame{20, 70, 80}, Frame{22, 71, 81}, Frame{20, 70, 80, 7}, Frame{23, 72, 83},
+                     Frame{21, 70, 80}},
+                    {},
+                    "--black 26,70,80 --white 115,71,90  (all 5 files)",
+                    "tintwell-batch: #2.bmp: its red black point 0 lies far from the roll's 26" +
+                        std::string(kOdd)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tintwell::batch

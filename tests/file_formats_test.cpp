@@ -8,8 +8,11 @@
 #include <cmath>
 #include <functional>
 
+#include <zlib.h>
 #include "engine/pixel.h"
+
 #include "round_trip.h"
+#include "tiff_builder.h"
 
 namespace tintwell::tests {
 namespace {
@@ -154,11 +157,12 @@ void WritePng(const fs::path& path, int bits, int colourType, int interlace, boo
         png_set_text(png, info, texts, 3);
         png_set_eXIf_1(png, info, sizeof exif, exif);
         png_unknown_chunk unknown[2] = {{"scAn", nullptr, 3, PNG_HAVE_IHDR},
-                                        {"scAN", nullptr, 3, PNG_HAVE_IHDR}};
+                                        {"prIv", nullptr, 3, PNG_AFTER_IDAT}};
         static std::uint8_t data[] = {1, 2, 3};
         unknown[0].data = unknown[1].data = data;
         png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_ALWAYS, nullptr, 0);
         png_set_unknown_chunks(png, info, unknown, 2);
+        png_set_unknown_chunk_location(png, info, 1, PNG_AFTER_IDAT);
     }
     png_write_info(png, info);
     const int samples = png_get_channels(png, info);
@@ -170,6 +174,51 @@ void WritePng(const fs::path& path, int bits, int colourType, int interlace, boo
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     std::fclose(f);
+}
+
+// A PNG made byte by byte: a small 16-bit RGB picture with these chunks before and after its
+// pixels, each a name, its data and whether its CRC is to be wrong.
+struct RawChunk {
+    std::string name, data;
+    bool badCrc = false;
+};
+
+std::string Deflated(const std::string& text) {
+    uLongf size = compressBound(text.size());
+    std::string out(size, '\0');
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+              reinterpret_cast<const Bytef*>(text.data()), text.size(), 9);
+    out.resize(size);
+    return out;
+}
+
+std::string BigEndian(std::uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+
+void WriteRawPng(const fs::path& path, const std::vector<RawChunk>& before,
+                 const std::vector<RawChunk>& after) {
+    std::string rows;
+    for (int y = 0; y < 4; ++y) {
+        rows += '\0';
+        for (int i = 0; i < 30; ++i) rows += static_cast<char>(i * 7 + y);
+    }
+    std::vector<RawChunk> all = {
+        {"IHDR", BigEndian(5) + BigEndian(4) + std::string("\x10\x02\0\0\0", 5)}};
+    all.insert(all.end(), before.begin(), before.end());
+    all.push_back({"IDAT", Deflated(rows)});
+    all.insert(all.end(), after.begin(), after.end());
+    all.push_back({"IEND", ""});
+    std::string file = "\x89PNG\r\n\x1a\n";
+    for (const RawChunk& c : all) {
+        const std::string body = c.name + c.data;
+        const auto crc = static_cast<std::uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size()));
+        file += BigEndian(static_cast<std::uint32_t>(c.data.size())) + body +
+                BigEndian(c.badCrc ? crc ^ 1 : crc);
+    }
+    WriteBytes(path, std::vector<std::uint8_t>(file.begin(), file.end()));
 }
 
 struct FormatCase {
@@ -219,6 +268,40 @@ FormatCase Png(const char* name, int bits, int colourType, int interlace) {
             nullptr};
 }
 
+FormatCase RawPng(const char* name, std::vector<RawChunk> before, std::vector<RawChunk> after = {},
+                  const char* refusal = nullptr) {
+    return {name, [=](const fs::path& p) { WriteRawPng(p, before, after); }, refusal};
+}
+
+FormatCase RawTiff(const char* name, const RawIfd& metadata, bool bigEndian = false,
+                   const char* refusal = nullptr, int strips = -1) {
+    return {name,
+            [=](const fs::path& p) {
+                WriteBytes(p, TiffBuilder(bigEndian).Build(5, 4, metadata, strips));
+            },
+            refusal};
+}
+
+// Rationals whose floating-point form is not exact, a thumbnail, the interoperability directory.
+RawIfd ScannerMetadata(bool gps) {
+    RawIfd exif{{Rationals(33434, {1, 250}), Rationals(33437, {56, 10}),
+                 Text(36867, "2026:12:07 10:11:12"), Longs(40965, {0})}};
+    exif.directories[40965] = RawIfd{{Text(1, "R98"), Undefined(2, "0100")}};
+    RawIfd main{{Text(271, "A scanner"), Rationals(282, {7999, 2}), Rationals(283, {4000, 1}),
+                 Shorts(296, {2}), Rationals(318, {3127, 10000, 3290, 10000}), Longs(513, {0}),
+                 Longs(514, {6}), Longs(34665, {0}), Undefined(65000, "a maker's own"),
+                 Shorts(280, {0, 0, 0})}};
+    main.blocks[513] =
+        "\xFF\xD8"
+        "thum";
+    main.directories[34665] = exif;
+    if (gps) {
+        main.tags.push_back(Longs(34853, {0}));
+        main.directories[34853] =
+            RawIfd{{{0, 1, 4, {2, 3, 0, 0}, {}}, Rationals(2, {51, 1, 3012, 100, 0, 1})}};
+    }
+    return main;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, FileFormat,
@@ -280,7 +363,48 @@ INSTANTIATE_TEST_SUITE_P(
                        WriteBytes(p, bytes);
                    },
                    "Can't read that for some reason: Using code not yet in table"},
+        RawTiff("exif_gps_thumbnail_interoperability.tif", ScannerMetadata(true)),
+        RawTiff("exif_only_big_endian.tif", ScannerMetadata(false), true),
+        RawTiff("fewer_strip_offsets_than_strips.tif", {}, false,
+                "Can't read that for some reason: its strip tables do not cover the picture: 4 "
+                "strips, 2 offsets and 4 byte counts",
+                2),
+        RawTiff("profile_past_the_end.tif",
+                RawIfd{{RawTag{34675, 7, 200, {}, std::string(200, 'p'), 1u << 20}}}, false,
+                "Can't read that for some reason: its tag 34675 points past the end of the file"),
         Png("rgb16_interlaced_with_chunks.png", 16, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_ADAM7),
+        // Chunks kept as they are, before and after the pixels; unknown ones by their letters.
+        RawPng("xmp_of_10_mb_offsets_scale.png",
+               {{"iTXt", std::string("XML:com.adobe.xmp\0\x01\0\0\0", 22) +
+                             Deflated("<x>" + std::string(10 << 20, 'a') + "</x>")},
+                {"oFFs", BigEndian(10) + BigEndian(-20) + '\0'},
+                {"sCAL", std::string("\x01" "1.5\0" "2.5", 8)},
+                {"pRiv", "public, safe to copy"},
+                {"bKGD", std::string("\0\1\0\2\0\3", 6)}},
+               {{"tEXt", std::string("Title\0after the pixels", 22)}, {"prIv", "private"}}),
+        RawPng("animated.png", {{"acTL", BigEndian(2) + BigEndian(0)}, {"fcTL", std::string(26, 0)}},
+               {{"fdAT", std::string(30, 0)}},
+               "Can't read that for some reason: it is an animated PNG; rewriting it would keep "
+               "only its first frame"),
+        RawPng("unknown_unsafe_to_copy.png", {{"prIV", "x"}}, {},
+               "Can't read that for some reason: it has a chunk (prIV) that depends on the pixels "
+               "and that this program does not know; rewriting it would drop it"),
+        RawPng("unknown_critical.png", {{"Priv", "x"}}, {},
+               "Can't read that for some reason: it has a chunk (Priv) needed to show it that "
+               "this program does not know"),
+        RawPng("text_with_a_wrong_crc.png", {{"tEXt", std::string("Title\0roll", 10), true}}, {},
+               "Can't read that for some reason: tEXt: CRC error"),
+        RawPng("private_with_a_wrong_crc.png", {}, {{"prVt", "abc", true}},
+               "Can't read that for some reason: prVt: CRC error"),
+        RawPng("profile_of_nothing.png", {{"iCCP", std::string("scanner\0\0", 9) + Deflated("")}},
+               {}, "Can't read that for some reason: iCCP: too short"),
+        RawPng("profile_not_deflated.png", {{"iCCP", std::string("scanner\0\0garbage", 16)}}, {},
+               "Can't read that for some reason: its iCCP chunk is damaged (incorrect header "
+               "check)"),
+        RawPng("text_bomb.png",
+               {{"zTXt", std::string("Comment\0\0", 9) + Deflated(std::string(100 << 20, 0))}}, {},
+               "Can't read that for some reason: its compressed texts and profile inflate to "
+               "more than 64 MB, which is taken for a decompression bomb"),
         Png("rgba8.PNG", 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE),
         FormatCase{
             "truncated.png",
@@ -331,6 +455,9 @@ TEST(Proxy, IsTheFileInEightBitsWithoutAlpha) {
         const fs::path proxy = dir / (fs::path(name).stem().string() + ".bmp");
         EXPECT_EQ(batch::MakeProxy((dir / name).string(), {proxy, false}, stop).line,
                   "made a proxy of " + (dir / name).string() + " -> " + proxy.string());
+        // Marked as a proxy in the header's reserved field, so that a later run may replace it.
+        const auto bytes = tests::ReadBytes(proxy);
+        EXPECT_EQ(std::string(bytes.begin() + 6, bytes.begin() + 10), "TWPX");
         const auto file = document::TakeIn((dir / name).string(), document::Names::Pictures);
         const auto shown = document::TakeIn(proxy.string(), document::Names::BmpOnly);
         ASSERT_TRUE(file.Ok() && shown.Ok());

@@ -15,13 +15,15 @@ struct TiffEntry {
     std::uint64_t count = 0;
     std::vector<double> numbers;  // integers and rationals, as values
     std::string text;             // ASCII, and UNDEFINED and BYTE data as bytes
+    std::string raw;              // the value's bytes as the file has them
 };
 using TiffDirectory = std::map<std::uint16_t, TiffEntry>;
 
 struct TiffFile {
     bool bigEndian = false, big = false;
     int directories = 0;  // in the main chain
-    TiffDirectory main, exif, gps;
+    TiffDirectory main, exif, gps, interoperability;
+    std::string thumbnail;  // the bytes the main or EXIF directory's tags 513 and 514 say
 };
 
 inline std::uint64_t TiffNumber(const std::vector<std::uint8_t>& b, std::size_t at, int size,
@@ -53,6 +55,8 @@ inline TiffDirectory WalkTiffDirectory(const std::vector<std::uint8_t>& b, std::
         std::size_t value = e + 4 + fieldSize;
         if (bytes > static_cast<std::uint64_t>(fieldSize))
             value = TiffNumber(b, value, fieldSize, f.bigEndian);
+        for (std::uint64_t k = 0; k < bytes && value + k < b.size() && k < (1u << 24); ++k)
+            entry.raw += static_cast<char>(b[value + k]);
         const bool isText =
             entry.type == 2 || entry.type == 7 || entry.type == 1 || entry.type == 6;
         for (std::uint64_t k = 0; k < entry.count && k < (1u << 20); ++k) {
@@ -84,9 +88,19 @@ inline TiffFile WalkTiff(const std::vector<std::uint8_t>& b) {
         const TiffDirectory d = WalkTiffDirectory(b, next, f, &next);
         if (f.directories == 0) f.main = d;
     }
-    for (const auto& [tag, into] : {std::pair{34665, &f.exif}, std::pair{34853, &f.gps}}) {
-        if (f.main.count(tag) && !f.main.at(tag).numbers.empty())
-            *into = WalkTiffDirectory(b, static_cast<std::uint64_t>(f.main.at(tag).numbers[0]), f);
+    const auto follow = [&](const TiffDirectory& from, int tag, TiffDirectory& into) {
+        if (from.count(tag) && !from.at(tag).numbers.empty())
+            into = WalkTiffDirectory(b, static_cast<std::uint64_t>(from.at(tag).numbers[0]), f);
+    };
+    follow(f.main, 34665, f.exif);
+    follow(f.main, 34853, f.gps);
+    follow(f.exif, 40965, f.interoperability);
+    for (const TiffDirectory* d : {&f.main, &f.exif}) {
+        if (d->count(513) && d->count(514) && !d->at(513).numbers.empty()) {
+            const auto at = static_cast<std::size_t>(d->at(513).numbers[0]);
+            const auto n = static_cast<std::size_t>(d->at(514).numbers[0]);
+            if (at + n <= b.size()) f.thumbnail.assign(b.begin() + at, b.begin() + at + n);
+        }
     }
     return f;
 }

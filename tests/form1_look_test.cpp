@@ -231,7 +231,8 @@ void Form1LookTest::regionAndPickers() {
     const QRect marked(QPoint(5, 3), QPoint(31, 20));
     QCOMPARE(l.w.Picture()->Region(), std::optional(marked));
     QCOMPARE(l.w.Find<QLabel>("countedArea")->text(),
-             QStringLiteral("Counted: the marked region, 27 x 18 pixels"));
+             QStringLiteral("Counted: the marked region, 27 x 18 pixels, from (5, 3) to (31, 20), "
+                            "both corners included"));
     // The means and the suggestion over the region, worked out here.
     const engine::PixelBuffer picture = tests::Pattern(kWidth, kHeight);
     std::array<std::uint64_t, 3> sums{};

@@ -17,4 +17,10 @@ check "tintwell: no display to open the window on (set DISPLAY)."
 check "tintwell: no display to open the window on (:4242 can't be reached)." DISPLAY=:4242
 check "tintwell: no display to open the window on (wayland-42 can't be reached)." \
   WAYLAND_DISPLAY=wayland-42 XDG_RUNTIME_DIR=/tmp
-echo "refused with one line each time"
+# --help and --version answer without a display.
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --help) ||
+  { echo "--help failed" >&2; exit 1; }
+[[ $help == "Usage: tintwell [FILE.bmp]"* ]] || { echo "--help said: $help" >&2; exit 1; }
+version=$(env -u DISPLAY "$program" --version)
+[[ $version =~ ^tintwell\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "--version said: $version" >&2; exit 1; }
+echo "refused with one line each time; --help and --version answered"

@@ -3,9 +3,11 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -190,6 +192,42 @@ TEST(SafeFile, WritesWholeThroughShortWrites) {
         EXPECT_EQ(tests::ReadBytes(dir / "a.bmp"), tests::ReadBytes(dir / "whole.bmp"));
         EXPECT_EQ(Entries(dir.Path()), 2u);
     }
+}
+
+std::vector<std::string> Temporaries(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string name = e.path().filename();
+        if (name.starts_with(".tintwell-")) names.push_back(name);
+    }
+    return names;
+}
+
+// Where the file system has no unnamed files, a writer that is killed leaves its hidden file;
+// the next save into that folder removes it, but not the file of a writer still at work.
+TEST(SafeFile, RemovesWhatAKilledWriterLeftButNotALiveWritersFile) {
+    tests::TempDir dir;
+    FaultyFileSystem noUnnamed(Step::None, 0, false);
+    const pid_t writer = fork();
+    if (writer == 0) {
+        auto file = SafeFile::Create(dir / "a.bmp", noUnnamed);
+        if (file) (void)file.Value().Write(kOriginal);
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    ASSERT_EQ(Temporaries(dir.Path()).size(), 1u);
+
+    auto live = SafeFile::Create(dir / "b.bmp", noUnnamed);
+    ASSERT_TRUE(live.Ok());
+    const std::vector<std::string> own = Temporaries(dir.Path());
+    EXPECT_EQ(own.size(), 1u);  // the killed writer's is gone, the live one's is there
+    ASSERT_TRUE(WriteBmp(tests::Pattern(5, 4), dir / "c.bmp", noUnnamed).Ok());
+    EXPECT_EQ(Temporaries(dir.Path()), own);
+    ASSERT_TRUE(live.Value().Write(kOriginal).Ok());
+    ASSERT_TRUE(live.Value().Commit().Ok());
+    EXPECT_EQ(Temporaries(dir.Path()).size(), 0u);
+    EXPECT_EQ(tests::ReadBytes(dir / "b.bmp"), kOriginal);
 }
 
 // The window's Save: a step that fails, first or last, is reported, and the picture stays

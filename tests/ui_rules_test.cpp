@@ -4,8 +4,10 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "app/command_line.h"
 #include "ui/drop_label.h"
 #include "ui/pixel_caption.h"
+#include "ui/tool_placement.h"
 #include "ui/window_fitting.h"
 
 namespace tintwell::ui {
@@ -199,3 +201,82 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace tintwell::ui
+
+namespace tintwell::ui {
+namespace {
+
+struct PlaceCase {
+    const char* name;
+    QRect main, picture, available;
+    QSize tool;
+    QPoint expected;
+};
+
+class ToolWindow : public ::testing::TestWithParam<PlaceCase> {};
+
+// Right, left, below, above: the first side with room, sliding along it onto the screen; where
+// no side has room, the place on the screen that covers least of the picture.
+TEST_P(ToolWindow, GoesBesideTheMainWindowClearOfItsPicture) {
+    const PlaceCase& c = GetParam();
+    EXPECT_EQ(PlaceBeside(c.main, c.picture, c.tool, c.available), c.expected);
+}
+
+const QRect kFullHd(0, 0, 1920, 1080);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ToolWindow,
+    ::testing::Values(
+        PlaceCase{"right", {100, 100, 600, 400}, {}, kFullHd, {500, 400}, {708, 100}},
+        PlaceCase{"left", {1000, 100, 600, 400}, {}, kFullHd, {500, 400}, {492, 100}},
+        PlaceCase{"below", {700, 50, 600, 400}, {}, kFullHd, {700, 400}, {700, 458}},
+        PlaceCase{"above", {700, 600, 600, 400}, {}, kFullHd, {700, 500}, {700, 92}},
+        PlaceCase{"left_slid_up", {1300, 700, 600, 300}, {}, kFullHd, {500, 400}, {792, 680}},
+        PlaceCase{"second_screen",
+                  {2000, 100, 600, 400},
+                  {},
+                  {1920, 0, 1920, 1080},
+                  {500, 400},
+                  {2608, 100}},
+        PlaceCase{"nowhere_clear",
+                  {330, 347, 620, 330},
+                  {335, 393, 320, 240},
+                  {0, 0, 1280, 1024},
+                  {700, 480},
+                  {580, 347}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tintwell::ui
+
+namespace tintwell::app {
+namespace {
+
+struct LineCase {
+    std::vector<std::string> args;
+    CommandLine::Action action;
+    std::vector<std::string> paths;
+};
+
+class WindowCommandLine : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(WindowCommandLine, IsReadAsTheUserMeantIt) {
+    const CommandLine line = ReadCommandLine(GetParam().args);
+    EXPECT_EQ(line.action, GetParam().action);
+    EXPECT_EQ(line.paths, GetParam().paths);
+}
+
+using A = CommandLine::Action;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WindowCommandLine,
+    ::testing::Values(LineCase{{}, A::Open, {}}, LineCase{{"a.bmp"}, A::Open, {"a.bmp"}},
+                      LineCase{{"--help", "a.bmp"}, A::Help, {}}, LineCase{{"-h"}, A::Help, {}},
+                      LineCase{{"a.bmp", "--version"}, A::Version, {}},
+                      LineCase{{"--", "-dash.bmp"}, A::Open, {"-dash.bmp"}},
+                      LineCase{{"--", "--help"}, A::Open, {"--help"}},
+                      LineCase{{"-"}, A::Open, {"-"}},
+                      LineCase{{"--roll", "roll", "--", "-x.tif"}, A::Roll, {"roll", "-x.tif"}},
+                      LineCase{{"--frobnicate", "a.bmp"}, A::Wrong, {}}));
+
+}  // namespace
+}  // namespace tintwell::app

@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include "document/intake.h"
 #include "ui/drop_label.h"
@@ -115,6 +116,19 @@ void Form1::OpenFiles(const std::vector<std::string>& files) {
     m_c.btnSave->setEnabled(false);
     UpdateLook();
     FormReSize();
+}
+
+void Form1::OpenWhenShown(std::vector<std::string> files) {
+    m_waiting = std::move(files);
+    update();
+}
+
+// The first paint comes once the window is exposed, after the window manager has framed it.
+void Form1::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (m_waiting.empty()) return;
+    QTimer::singleShot(0, this, [this, files = std::move(m_waiting)] { OpenFiles(files); });
+    m_waiting.clear();
 }
 
 void Form1::Tell(const std::string& message) {

@@ -55,12 +55,17 @@ public:
     int InitialHeight() const;
     bool IsProcessing() const { return m_processing; }
 
-    // Opens files named on the command line as if they had been dropped (Open With).
+    // Opens files as if they had been dropped.
     void OpenFiles(const std::vector<std::string>& files);
+    // The same for files named on the command line (Open With), once the window is on the
+    // screen with its frame: the fitting needs the frame, which a window manager gives a window
+    // only after it is first shown.
+    void OpenWhenShown(std::vector<std::string> files);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -89,6 +94,7 @@ private:
     // The histogram window.
     void BuildHistogram();
     void ToggleHistogram();
+    void ShowHistogram();
     void FieldsChanged();
     void FieldMenu(QLineEdit* field, QPoint at);
     void WriteSuggestion(const engine::Points& points);
@@ -114,6 +120,7 @@ private:
     bool m_previewOn = false;
     bool m_clippingOn = false;
     WindowFitter m_fitter;
+    std::vector<std::string> m_waiting;  // named on the command line, until the window shows
 };
 
 }  // namespace tintwell::ui

@@ -8,6 +8,7 @@
 #include "ui/form1.h"
 #include "ui/histogram_window.h"
 #include "ui/picture_box.h"
+#include "ui/picture_view.h"
 
 namespace tintwell::ui {
 namespace {
@@ -33,7 +34,15 @@ void Form1::BuildHistogram() {
 }
 
 void Form1::ToggleHistogram() {
-    m_histogram->setVisible(!m_histogram->isVisible());
+    if (m_histogram->isVisible()) return m_histogram->hide();
+    ShowHistogram();
+}
+
+void Form1::ShowHistogram() {
+    const QWidget* area = m_c.pictureArea;
+    const QRect shown =
+        area->isVisible() ? QRect(area->mapToGlobal(QPoint(0, 0)), area->size()) : QRect();
+    m_histogram->ShowBeside(shown);
 }
 
 void Form1::FieldsChanged() {
@@ -48,7 +57,7 @@ void Form1::FieldMenu(QLineEdit* field, QPoint at) {
                                              : QStringLiteral("Show histogram\tCtrl+H"),
                     this, &Form1::ToggleHistogram);
     QAction* suggest = menu->addAction(QStringLiteral("Suggest points"), this, [this] {
-        m_histogram->show();
+        ShowHistogram();
         m_histogram->Suggest();
     });
     suggest->setEnabled(m_document.HasFile() && !m_processing);

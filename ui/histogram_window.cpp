@@ -14,6 +14,7 @@
 
 #include "engine/val.h"
 #include "ui/histogram_view.h"
+#include "ui/tool_placement.h"
 
 namespace tintwell::ui {
 namespace {
@@ -61,9 +62,9 @@ void HistogramWindow::BuildControls() {
     top->addWidget(m_view, 1);
     top->addLayout(figures);
 
-    m_lowClip = Percent(this, "lowClip", engine::kDefaultClipPercent, 50,
+    m_lowClip = Percent(this, "lowClip", engine::kDefaultClipPercent, 49.9,
                         "Share of the pixels the suggested black point may send to 0");
-    m_highClip = Percent(this, "highClip", engine::kDefaultClipPercent, 50,
+    m_highClip = Percent(this, "highClip", engine::kDefaultClipPercent, 49.9,
                          "Share of the pixels the suggested white point may send to 255");
     m_margin = Percent(this, "margin", engine::kDefaultMarginPercent, 45,
                        "Border of the picture left out of the histograms (film holder, "
@@ -157,9 +158,14 @@ void HistogramWindow::SetPreviewSwitch(bool on) {
 // What is counted, how much of it, and its means.
 void HistogramWindow::ShowCounted() {
     m_counted->setText(
-        m_region ? QStringLiteral("Counted: the marked region, %1 x %2 pixels")
+        m_region ? QStringLiteral("Counted: the marked region, %1 x %2 pixels, from (%3, %4) to "
+                                  "(%5, %6), both corners included")
                        .arg(m_region->right - m_region->left)
                        .arg(m_region->bottom - m_region->top)
+                       .arg(m_region->left)
+                       .arg(m_region->top)
+                       .arg(m_region->right - 1)
+                       .arg(m_region->bottom - 1)
                  : QStringLiteral("Counted: the picture less a border of %1% (Shift+drag on the "
                                   "picture marks a region)")
                        .arg(m_margin->value()));
@@ -213,9 +219,13 @@ void HistogramWindow::SetFrozen(bool frozen) {
     ShowSettings();
 }
 
+void HistogramWindow::ShowBeside(const QRect& pictureOnScreen) {
+    if (!m_placed) PlaceBesideParent(pictureOnScreen);
+    show();
+}
+
 void HistogramWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!m_placed) PlaceBesideParent();
     if (m_stale) Count();
     ShowSettings();
 }
@@ -261,20 +271,17 @@ void HistogramWindow::Suggest() {
     emit Suggested(engine::SuggestPoints(*m_histograms, m_lowClip->value(), m_highClip->value()));
 }
 
-// To the right of the main window where the screen has room, else to its left, else below.
-void HistogramWindow::PlaceBesideParent() {
+// Beside the main window, clear of its picture where the screen has room. The frame this window
+// will get is taken to be the main window's.
+void HistogramWindow::PlaceBesideParent(const QRect& pictureOnScreen) {
     m_placed = true;
     QWidget* main = parentWidget();
     if (main == nullptr) return;
     adjustSize();
     const QRect frame = main->frameGeometry();
+    const QSize frameExtra = frame.size() - main->geometry().size();
     const QScreen* screen = main->screen() ? main->screen() : QGuiApplication::primaryScreen();
-    const QRect free = screen->availableGeometry();
-    QPoint at(frame.right() + 8, frame.top());
-    if (at.x() + width() > free.right()) at.setX(frame.left() - width() - 8);
-    if (at.x() < free.left())
-        at = QPoint(frame.left(), std::min(frame.bottom() + 8, free.bottom() - height()));
-    move(at);
+    move(PlaceBeside(frame, pictureOnScreen, size() + frameExtra, screen->availableGeometry()));
 }
 
 }  // namespace tintwell::ui

@@ -43,6 +43,10 @@ public:
     // Whether the preview is switched on, as the window shows it.
     void SetPreviewSwitch(bool on);
 
+    // Shows the window; the first time, beside the main window and clear of its picture (on the
+    // screen at this rectangle) where the screen has room.
+    void ShowBeside(const QRect& pictureOnScreen);
+
     const std::optional<engine::Histograms>& Histograms() const { return m_histograms; }
     void Suggest();
 
@@ -62,7 +66,7 @@ private:
     void Pick(bool black);
     void ShowCounted();
     void ShowSettings();
-    void PlaceBesideParent();
+    void PlaceBesideParent(const QRect& pictureOnScreen);
 
     HistogramView* m_view;
     engine::PerChannel<QLabel*> m_clipped{};

@@ -301,7 +301,39 @@ for _ in 1 2 3 4; do xdotool key plus; done
 pointer_off
 shot "11-400-percent"
 
+# 6b. With a small picture the histogram window (Ctrl+H) opens beside the window, clear of the
+# picture, so that the next Shift+drag lands on the picture.
+drop "$work/small.bmp" || fail "the small picture's drop was not taken"
+wait_for 5 title_is "Tintwell - $work/small.bmp" || fail "title after the small drop: $(title)"
+click_at $((2 + 10)) $((47 + 10))
+xdotool key ctrl+h
+wait_for 10 histogram_shown || fail "Ctrl+H did not show the histogram for the small picture"
+histogram=$(xdotool search --onlyvisible --name '^Histogram - Tintwell$' | head -n 1)
+read_geometry
+read -r hx hy hw hh <<<"$(xwininfo -id "$histogram" | sed -n 's/.*Absolute upper-left [XY]: *//p; s/^ *Width: *//p; s/^ *Height: *//p' | tr '\n' ' ')"
+px0=$((cx + 2)) py0=$((cy + 47))
+if [ $((hx + hw + fr)) -gt "$px0" ] && [ $((hx - fl)) -lt $((px0 + 300)) ] &&
+  [ $((hy + hh + fb)) -gt "$py0" ] && [ $((hy - ft)) -lt $((py0 + 200)) ]; then
+  fail "the histogram window at ${hx},${hy} (${hw}x${hh}) covers the picture at ${px0},${py0}"
+fi
+shot "9c-histogram-beside-a-small-picture"
+xdotool key ctrl+h
+
 # 7. EXIT: nothing unsaved, so the program ends without a question.
+click_control 8670 15 555 650
+wait_for 5 sh -c "! kill -0 $program_pid 2>/dev/null" || fail "EXIT did not end the program"
+
+# 7b. Opened from the command line, as a launcher opens it, a picture larger than the screen fits
+# as a drop does: frame and all, on the part of the screen a window may use.
+"$program" "$work/big.bmp" >"$work/program.log" 2>&1 &
+program_pid=$!
+pids+=($program_pid)
+wait_for 60 window_shown || fail "the window did not open on the command line's file"
+wait_for 5 title_is "Tintwell - $work/big.bmp" || fail "title on the command line: $(title)"
+wait_for 5 on_screen || fail "opened on the command line, the window is ${cw}x${ch} at $cx,$cy, off the screen"
+[ $((cw + fl + fr)) = "$screen_w" ] && [ $((ch + ft + fb)) = "$work_h" ] ||
+  fail "opened on the command line, the window is ${cw}x${ch}, not the screen's size"
+shot "9d-opened-on-the-command-line"
 click_control 8670 15 555 650
 wait_for 5 sh -c "! kill -0 $program_pid 2>/dev/null" || fail "EXIT did not end the program"
 
