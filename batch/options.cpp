@@ -3,9 +3,11 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <sstream>
-#include <tuple>
+#include <variant>
 
+#include "document/reason.h"
 #include "engine/histogram.h"
+#include "engine/points.h"
 #include "version.h"
 
 namespace tintwell::batch {
@@ -34,7 +36,7 @@ bool ReadPercent(const std::string& text, double most, double& out) {
 
 // The two shares must leave some pixels between them, or the points would say nothing of the
 // picture.
-bool ReadClip(const std::string& text, Options& o) {
+bool ReadClip(const std::string& text, document::RollJob& o) {
     const std::size_t comma = text.find(',');
     const bool read = comma == std::string::npos
                           ? ReadPercent(text, 100, o.lowClip) && ReadPercent(text, 100, o.highClip)
@@ -43,53 +45,9 @@ bool ReadClip(const std::string& text, Options& o) {
     return read && o.lowClip + o.highClip < 100;
 }
 
-// Digits with at most one decimal point, and nothing else: a typo must not pass for a number,
-// as the window's lenient reading would let "1O" pass for 1 and "-1" for a white point.
-std::optional<double> PlainNumber(const std::string& text) {
-    int digits = 0, points = 0;
-    for (char c : text) {
-        if (c >= '0' && c <= '9') {
-            ++digits;
-        } else if (c == '.' && ++points == 1) {
-            continue;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (digits == 0) return std::nullopt;
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
 Parsed Usage(const std::string& what) {
     return {std::nullopt, kUsageError, "",
             std::string(kName) + ": " + what + "\nRun with --help for more information.\n"};
-}
-
-// What is wrong with the six numbers, if anything: each a plain number, black 0 to 255, white
-// 1 to 255 and above its black.
-std::optional<std::string> CheckPoints(const engine::PerChannel<std::string>& blacks,
-                                       const engine::PerChannel<std::string>& whites) {
-    for (int c = 0; c < engine::kChannels; ++c) {
-        const std::string channel = engine::ChannelName(static_cast<engine::Channel>(c));
-        const auto black = PlainNumber(blacks[c]), white = PlainNumber(whites[c]);
-        for (const auto& [option, text, value, least] :
-             {std::tuple{"--black", blacks[c], black, 0.0}, {"--white", whites[c], white, 1.0}}) {
-            if (!value)
-                return std::string(option) + ": \"" + text + "\" (" + channel +
-                       ") is not a plain number: digits, with at most one decimal point";
-            if (*value < least || *value > 255)
-                return std::string(option) + ": \"" + text + "\" (" + channel +
-                       ") is out of range; " +
-                       (least == 0 ? "black points go from 0 to 255"
-                                   : "white points go from 1 to 255");
-        }
-        if (!(*white > *black))
-            return "--white: \"" + whites[c] + "\" (" + channel +
-                   ") is not above its black point \"" + blacks[c] + "\"";
-    }
-    return std::nullopt;
 }
 
 struct Texts {
@@ -98,7 +56,7 @@ struct Texts {
     unsigned jobs = 0;
 };
 
-void Describe(CLI::App& app, Texts& t, Options& o) {
+void Describe(CLI::App& app, Texts& t, document::RollJob& o) {
     app.description(
         "Corrects a whole roll of scanned negatives (BMP, and 8- or 16-bit TIFF and PNG, each "
         "kept in its own kind) with one set of black and white points, as the Tintwell window "
@@ -145,18 +103,22 @@ void Describe(CLI::App& app, Texts& t, Options& o) {
     app.add_option("FILE", o.files, "Picture files: .bmp, .tif, .tiff, .png")->required();
 }
 
-// What the options mean together, after CLI11 has read them one by one.
-Parsed Settle(const Texts& t, Options o, unsigned cores) {
+Parsed Ready(const document::RollJob& job) {
+    return {Options{job}, 0, "", ""};
+}
+
+// What the options mean together, after CLI11 has read them one by one; the points read once,
+// strictly, into the levels the work uses.
+Parsed Settle(const Texts& t, document::RollJob o, unsigned cores) {
+    using Mode = document::RollJob::Mode;
     o.jobs = t.jobs == 0 ? std::max(1u, cores) : t.jobs;
-    o.lowClip = o.highClip = engine::kDefaultClipPercent;
-    o.margin = engine::kDefaultMarginPercent;
     if (!t.proxy.empty()) {
         o.mode = Mode::Proxy;
-        o.output = t.proxy;
+        o.folder = t.proxy;
         if (t.suggest || !t.black.empty() || !t.white.empty() || t.inPlace || !t.output.empty() ||
             !t.clip.empty() || !t.margin.empty())
             return Usage("--proxy makes uncorrected proxies: it takes no other option but --jobs");
-        return {o, 0, "", ""};
+        return Ready(o);
     }
     if (t.suggest) {
         o.mode = Mode::Suggest;
@@ -169,23 +131,27 @@ Parsed Settle(const Texts& t, Options o, unsigned cores) {
                 "between the two ends: under 100% in all");
         if (!t.margin.empty() && (!ReadPercent(t.margin, 50, o.margin) || o.margin >= 50))
             return Usage(
-                "--margin takes a percentage under 50: a border of 50% on each side "
-                "leaves nothing to count");
-        return {o, 0, "", ""};
+                "--margin takes a percentage under 50: a border of 50% on each side leaves "
+                "nothing to count");
+        return Ready(o);
     }
     if (!t.clip.empty() || !t.margin.empty()) return Usage("--clip and --margin go with --suggest");
     if (t.black.empty() || t.white.empty()) return Usage("--black and --white are both needed");
-    if (!SplitThree(t.black, o.blacks)) return Usage("--black takes three numbers: R,G,B");
-    if (!SplitThree(t.white, o.whites)) return Usage("--white takes three numbers: R,G,B");
-    if (auto wrong = CheckPoints(o.blacks, o.whites)) return Usage(*wrong);
+    engine::PerChannel<std::string> blacks, whites;
+    if (!SplitThree(t.black, blacks)) return Usage("--black takes three numbers: R,G,B");
+    if (!SplitThree(t.white, whites)) return Usage("--white takes three numbers: R,G,B");
+    const auto points = engine::ReadPoints(blacks, whites);
+    if (const auto* wrong = std::get_if<engine::PointsProblem>(&points))
+        return Usage(document::PointsReason(*wrong, document::Framing::CommandLine));
+    o.levels = std::get<engine::Levels>(points);
     if (!t.inPlace && t.output.empty()) {
         return Usage(
             "say where the corrected files go: --in-place (over the originals) or "
             "--output DIR; nothing is overwritten unless asked");
     }
     o.inPlace = t.inPlace;
-    o.output = t.output;
-    return {o, 0, "", ""};
+    o.folder = t.output;
+    return Ready(o);
 }
 
 }  // namespace
@@ -194,8 +160,8 @@ Parsed ParseOptions(const std::vector<std::string>& args, unsigned cores) {
     CLI::App app;
     app.name(kName);
     Texts texts;
-    Options options;
-    Describe(app, texts, options);
+    document::RollJob job;
+    Describe(app, texts, job);
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     std::ostringstream out, err;
     try {
@@ -207,7 +173,7 @@ Parsed ParseOptions(const std::vector<std::string>& args, unsigned cores) {
         app.exit(wrong, out, err);
         return {std::nullopt, kUsageError, out.str(), err.str()};
     }
-    return Settle(texts, options, cores);
+    return Settle(texts, job, cores);
 }
 
 }  // namespace tintwell::batch

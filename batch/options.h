@@ -4,21 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/levels.h"
+#include "document/roll_job.h"
 
 namespace tintwell::batch {
 
-enum class Mode { Apply, Suggest, Proxy };
-
-// What the command line asks for.
+// What the command line asks for: the roll's work, its settings read once into typed values.
 struct Options {
-    Mode mode = Mode::Apply;
-    engine::PerChannel<std::string> blacks, whites;  // the six texts, as the window's fields
-    bool inPlace = false;
-    std::string output;  // the folder corrected files (or proxies) go to, unless in place
-    unsigned jobs = 1;
-    double lowClip = 0, highClip = 0, margin = 0;  // in percent, for suggestions
-    std::vector<std::string> files;
+    document::RollJob job;
 };
 
 // The outcome of reading a command line: options to run with, or an exit status with what to

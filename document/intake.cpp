@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "document/codec.h"
-#include "document/reason.h"
 
 namespace tintwell::document {
 namespace {
@@ -60,12 +59,6 @@ Result<Intake> TakeIn(const std::string& path, Names names, FileSystem& system) 
     if (!source.Unchanged()) return Fail(Problem::Changed);
     if (!picture) return picture.Failure();
     return Intake{std::move(opened.Value()), std::move(picture.Value())};
-}
-
-std::string CantSave(const std::string& path, const Error& error) {
-    const char* after = error.problem == Problem::Changed ? ". It is left as it is now."
-                                                          : ". The file on disk is as it was.";
-    return "Can't save " + path + ": " + Reason(error) + after;
 }
 
 }  // namespace tintwell::document

@@ -29,11 +29,4 @@ struct Intake {
 // A file that changed while it was read is refused as changed, whatever the reader made of it.
 Result<Intake> TakeIn(const std::string& path, Names names, FileSystem& system = RealFileSystem());
 
-// What the user is told of a file refused for its name, or that cannot be read.
-inline constexpr const char* kNotBmp = "I only take BMP files";
-inline constexpr const char* kCantRead = "Can't read that for some reason";
-
-// What the user is told when a picture could not be saved over its file.
-std::string CantSave(const std::string& path, const Error& error);
-
 }  // namespace tintwell::document

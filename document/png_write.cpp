@@ -86,8 +86,7 @@ Status WritePng(const Picture& picture, SafeFile& file) {
     const PngKeepsake& keep = kept != nullptr ? *kept : kPlain;
     const engine::PixelBuffer& pixels = picture.pixels;
     if (pixels.IsEmpty()) return Fail(Problem::NoPicture);
-    if (pixels.IsScreenLayout())
-        return Fail(Problem::TooLargeToWrite, "a PNG file in the screen's layout");
+    if (pixels.IsScreenLayout()) return Fail(Problem::WrongLayout, "a PNG file's");
     Io io{nullptr, &file, 0, {}, Done{}};
     WriteStructs s;
     s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &io, OnError, OnWarning);

@@ -26,9 +26,11 @@ enum class Problem {
     // Writing.
     NoPicture,          // nothing to write
     TooLargeToWrite,    // the picture does not fit the file format (detail)
+    WrongLayout,        // its pixels are not laid out as the format's are (detail: the format)
     LinkLeadsNowhere,   // a symbolic link to nothing
     ReadOnly,           // the file may not be written by this user
     FolderReadOnly,     // its folder may not be written by this user
+    CantMakeFolder,     // the folder to write into could not be made (detail: the folder)
     HardLinked,         // it has other names, which replacing it would split off
     OwnerNotKept,       // this user can't give the new file the old one's owner and group
     AttributesNotKept,  // extended attributes (ACLs, labels) could not be copied (sysError)

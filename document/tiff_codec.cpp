@@ -108,8 +108,7 @@ Status WriteTiff(const Picture& picture, SafeFile& file) {
     const auto* kept = dynamic_cast<const TiffKeepsake*>(picture.keepsake.get());
     const TiffKeepsake& keep = kept != nullptr ? *kept : kPlain;
     if (picture.pixels.IsEmpty()) return Fail(Problem::NoPicture);
-    if (picture.pixels.IsScreenLayout())
-        return Fail(Problem::TooLargeToWrite, "a TIFF file in the screen's layout");
+    if (picture.pixels.IsScreenLayout()) return Fail(Problem::WrongLayout, "a TIFF file's");
     const tiff::Variant& variant = keep.metadata.variant;
     const auto session = Session::ForWriting(file, variant.bigEndian, variant.big);
     TIFF* t = session->Tiff();

@@ -10,11 +10,17 @@
 
 namespace tintwell::engine {
 
+// Where `jobs` pictures are worked on at once, each takes its share of the cores for its bands,
+// so that they do not start a thread per core each.
+void ShareCores(unsigned jobs);
+// The cores one picture's bands may use: all of them, or its share.
+unsigned CoresForBands();
+
 // How many bands to share `rows` rows of `pixels` pixels out in: one below `alone` pixels, else
-// one per core, at most `most`, and never more than there are rows.
+// one per core the picture may use, at most `most`, and never more than there are rows.
 inline int BandCount(std::uint64_t pixels, std::uint64_t alone, int rows, unsigned most) {
     if (pixels < alone) return 1;
-    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, most);
+    const unsigned cores = std::clamp(CoresForBands(), 1u, most);
     return static_cast<int>(std::min<std::uint64_t>(cores, static_cast<std::uint64_t>(rows)));
 }
 

@@ -13,9 +13,9 @@
 
 #include "batch/options.h"
 #include "batch/roll.h"
-#include "batch/work.h"
 #include "bmp_test_files.h"
 #include "document/bmp_writer.h"
+#include "document/roll_work.h"
 #include "program_runner.h"
 #include "temp_dir.h"
 
@@ -45,6 +45,9 @@ void operator delete(void* p, std::size_t) noexcept {
 
 namespace tintwell::batch {
 namespace {
+
+using document::CorrectFile;
+using document::Outcome;
 
 namespace fs = std::filesystem;
 
@@ -220,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
                 Each("a.bmp", State::Corrected),
                 [](const fs::path& dir) { fs::create_symlink("a.bmp", dir / "link.bmp"); }},
         RunCase{"a_pipe_among_the_files", "a.bmp", kApply + "--in-place f.bmp a.bmp", 1,
-                "f.bmp: Can't read that for some reason: it is not a regular file (a pipe, a "
+                "f.bmp: it is not a regular file (a pipe, a "
                 "device or a socket)\n",
                 Each("a.bmp", State::Corrected),
                 [](const fs::path& dir) { ::mkfifo((dir / "f.bmp").c_str(), 0600); }},
@@ -326,7 +329,7 @@ TEST_P(ChangedWhileWorkedOn, IsRefusedAndLeftAsItIsNow) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1 + fs::exists(output));
 }
 
-const char* const kReadChanged = "it changed while it was read; it is left as it is now";
+const char* const kReadChanged = "it changed while it was worked on; it is left as it is now";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ChangedWhileWorkedOn,
@@ -380,9 +383,7 @@ TEST(Roll, RunningOutOfMemoryRefusesTheFileAndGoesOn) {
             CorrectFile((dir / "a.bmp").string(), kLevels, {dir / "a.bmp", true}, stop);
         g_starved = Starved::No;
         if (starved == Starved::Everywhere || helped) {
-            EXPECT_EQ(outcome.line, (dir / "a.bmp").string() +
-                                        ": Can't read that for some reason: there is not enough "
-                                        "memory");
+            EXPECT_EQ(outcome.line, (dir / "a.bmp").string() + ": there is not enough memory");
             EXPECT_EQ(tests::ReadBytes(dir / "a.bmp"), BytesOf(picture));
         }
     }

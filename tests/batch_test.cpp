@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "batch/options.h"
-#include "batch/pool.h"
 #include "batch/roll.h"
 #include "bmp_test_files.h"
 #include "document/bmp_writer.h"
+#include "document/roll_pool.h"
 #include "program_runner.h"
 #include "temp_dir.h"
 
@@ -86,31 +86,35 @@ TEST(CommandLine, KeepsTheTextsForTheRuleAndDefaults) {
     const Parsed p = ParseOptions(
         {"--black", "12.7,15,0", "--white", "100,100.5,9", "--output", "out", "x.bmp", "y.bmp"}, 3);
     ASSERT_TRUE(p.options);
-    EXPECT_EQ(p.options->blacks, (engine::PerChannel<std::string>{"12.7", "15", "0"}));
-    EXPECT_EQ(p.options->whites, (engine::PerChannel<std::string>{"100", "100.5", "9"}));
-    EXPECT_EQ(p.options->jobs, 3u);
-    EXPECT_EQ(p.options->files, (std::vector<std::string>{"x.bmp", "y.bmp"}));
+    // The points read once, strictly, and settled by the window's rule: 12.7 is 12.
+    const engine::Levels& levels = p.options->job.levels;
+    EXPECT_EQ(levels.black, (engine::PerChannel<std::int16_t>{12, 15, 0}));
+    EXPECT_EQ(levels.factor, (engine::PerChannel<float>{255.0f / 88, 255.0f / 85.5f, 255.0f / 9}));
+    EXPECT_EQ(p.options->job.jobs, 3u);
+    EXPECT_EQ(p.options->job.folder, "out");
+    EXPECT_EQ(p.options->job.files, (std::vector<std::string>{"x.bmp", "y.bmp"}));
     const Parsed s = ParseOptions({"--suggest", "--clip", "0.5,2", "--margin", "10", "x.bmp"}, 1);
     ASSERT_TRUE(s.options);
-    EXPECT_EQ(s.options->lowClip, 0.5);
-    EXPECT_EQ(s.options->highClip, 2.0);
-    EXPECT_EQ(s.options->margin, 10.0);
+    EXPECT_EQ(s.options->job.lowClip, 0.5);
+    EXPECT_EQ(s.options->job.highClip, 2.0);
+    EXPECT_EQ(s.options->job.margin, 10.0);
     const Parsed one = ParseOptions({"--suggest", "--clip", "3", "x.bmp"}, 1);  // both ends
     ASSERT_TRUE(one.options);
-    EXPECT_EQ(one.options->lowClip, 3.0);
-    EXPECT_EQ(one.options->highClip, 3.0);
+    EXPECT_EQ(one.options->job.lowClip, 3.0);
+    EXPECT_EQ(one.options->job.highClip, 3.0);
 }
 
 // A stop lets the running files finish or give up, and starts no other.
 TEST(Pool, StartsNoFileAfterAStop) {
+    using document::Outcome;
     std::atomic<bool> stop{false};
-    Pool pool(5, 1, stop);
+    document::Pool pool(5, 1, stop);
     std::vector<std::size_t> worked;
     pool.Run(
         [&](std::size_t i) {
             worked.push_back(i);
             stop = i == 1;
-            return Outcome{Outcome::Kind::Done, "", 0, std::nullopt};
+            return Outcome{Outcome::Kind::Done, ""};
         },
         [](std::size_t, const Outcome&) {}, [](std::size_t) {});
     EXPECT_EQ(worked, (std::vector<std::size_t>{0, 1}));
@@ -173,11 +177,10 @@ TEST(Roll, MixedRollCorrectsTheGoodFilesAndLeavesTheRestAsTheyWere) {
     // One line each, in the order of the command line.
     const std::string sub = (dir / "sub" / "a.bmp").string();
     EXPECT_EQ(run.err, (dir / "damaged.bmp").string() +
-                           ": Can't read that for some reason: the file is too short to be a "
+                           ": the file is too short to be a "
                            "bitmap\n" +
                            (dir / "b.jpg").string() + ": I only take BMP, TIFF and PNG files\n" +
-                           (dir / "folder.bmp").string() +
-                           ": Can't read that for some reason: it is a folder, not a file\n" + sub +
+                           (dir / "folder.bmp").string() + ": it is a folder, not a file\n" + sub +
                            ": " + (dir / "a.bmp").string() + " is written to " +
                            (dir / "out" / "a.bmp").string() + " already; this one is left out\n");
     EXPECT_LT(run.out.find("a.bmp ->"), run.out.find("b.bmp ->"));

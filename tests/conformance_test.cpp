@@ -12,9 +12,9 @@
 #include <set>
 #include <tuple>
 
-#include "batch/work.h"
 #include "document/intake.h"
 #include "document/reason.h"
+#include "document/roll_work.h"
 #include "engine/pixel_rule.h"
 #include "round_trip.h"
 

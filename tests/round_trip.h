@@ -9,9 +9,9 @@
 #include <set>
 #include <tuple>
 
-#include "batch/work.h"
 #include "document/intake.h"
 #include "document/reason.h"
+#include "document/roll_work.h"
 #include "engine/pixel_rule.h"
 #include "file_walkers.h"
 #include "temp_dir.h"
@@ -131,8 +131,9 @@ inline ::testing::AssertionResult CorrectsExactly(const fs::path& file, const fs
     const engine::Levels levels = LevelsFor(pixels.GetLayout());
     const std::atomic<bool> stop{false};
     const fs::path to = folder / file.filename();
-    const batch::Outcome done = batch::CorrectFile(file.string(), levels, {to, false}, stop);
-    if (done.kind != batch::Outcome::Kind::Done) return ::testing::AssertionFailure() << done.line;
+    const document::Outcome done = document::CorrectFile(file.string(), levels, {to, false}, stop);
+    if (done.kind != document::Outcome::Kind::Done)
+        return ::testing::AssertionFailure() << done.line;
     auto after = document::TakeIn(to.string(), document::Names::Pictures);
     if (!after) return ::testing::AssertionFailure() << document::Reason(after.Failure());
     if (auto same = CorrectedByTheRule(pixels, after.Value().picture.pixels, levels); !same)

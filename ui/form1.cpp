@@ -10,7 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "document/intake.h"
+#include "document/reason.h"
 #include "ui/drop_label.h"
 #include "ui/picture_box.h"
 #include "ui/picture_view.h"
@@ -103,10 +103,8 @@ void Form1::Label3_OLEDragDrop(const QMimeData& data) {
 void Form1::OpenFiles(const std::vector<std::string>& files) {
     if (files.size() != 1) return Tell("One at a time please!");
     const std::string& path = files.front();
-    if (const document::Status opened = m_document.Open(path); !opened) {
-        const bool name = opened.Failure().problem == document::Problem::WrongName;
-        return Tell(name ? document::kNotBmp : document::kCantRead);
-    }
+    if (const document::Status opened = m_document.Open(path); !opened)
+        return Tell(document::CantTakeIn(opened.Failure(), document::Framing::Window));
     m_c.picture1->SetRegion(std::nullopt);  // a region belongs to the picture it was marked on
     PictureShown();
     setWindowTitle(QStringLiteral("Tintwell - ") + QFile::decodeName(path.c_str()));

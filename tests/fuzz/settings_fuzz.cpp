@@ -59,12 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool commas = false;
     for (const std::string& t : texts) commas = commas || t.find(',') != std::string::npos;
     if (parsed.options && !commas) {
-        Check(parsed.options->blacks == PerChannel<std::string>{texts[0], texts[1], texts[2]});
-        Check(parsed.options->whites == PerChannel<std::string>{texts[3], texts[4], texts[5]});
-        // What the batch program's strict reading takes, the window's rule can use, and every
-        // channel stretches upward.
+        // What the batch program's strict reading takes, the window's rule settles alike, and
+        // every channel stretches upward.
         Check(!r.error);
-        for (int c = 0; c < kChannels; ++c) Check(r.levels.factor[c] > 0);
+        const Levels& taken = parsed.options->job.levels;
+        for (int c = 0; c < kChannels; ++c) {
+            Check(taken.black[c] == r.levels.black[c] && taken.factor[c] == r.levels.factor[c]);
+            Check(r.levels.factor[c] > 0);
+        }
     }
     // And as any arguments at all.
     (void)tintwell::batch::ParseOptions({texts.begin(), texts.end()}, 2);

@@ -1,18 +1,15 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
-#include <cstdint>
 #include <functional>
 #include <mutex>
-#include <ostream>
 #include <thread>
 #include <vector>
 
-#include "batch/work.h"
+#include "document/roll_work.h"
 
-namespace tintwell::batch {
+namespace tintwell::document {
 
 // Runs work(i) for every file, `jobs` at a time (never more than there are files), and hands
 // each outcome to report() in the order of the files as soon as it and those before it are
@@ -40,23 +37,4 @@ private:
     unsigned m_idle = 0;
 };
 
-// One line on a terminal that is written over in place: results are written above it.
-class Progress {
-public:
-    using Clock = std::chrono::steady_clock;
-    Progress(std::ostream& err, bool terminal, std::size_t files)
-        : m_err(err), m_terminal(terminal), m_files(files), m_start(Clock::now()) {}
-
-    void Show(std::size_t done, std::uint64_t pixels);
-    void Clear();
-    double Seconds() const { return std::chrono::duration<double>(Clock::now() - m_start).count(); }
-
-private:
-    std::ostream& m_err;
-    bool m_terminal;
-    std::size_t m_files;
-    Clock::time_point m_start;
-    bool m_shown = false;
-};
-
-}  // namespace tintwell::batch
+}  // namespace tintwell::document

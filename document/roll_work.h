@@ -11,10 +11,7 @@
 #include "engine/histogram.h"
 #include "engine/levels.h"
 
-namespace tintwell::batch {
-
-// What a file whose name is not taken is told.
-inline constexpr const char* kNotAPicture = "I only take BMP, TIFF and PNG files";
+namespace tintwell::document {
 
 // What became of one file, and the line that says so.
 struct Outcome {
@@ -22,7 +19,7 @@ struct Outcome {
     Kind kind = Kind::Done;
     std::string line;
     std::uint64_t pixels = 0;
-    std::optional<engine::Histograms> histograms;  // when counted for a suggestion
+    std::optional<engine::Histograms> histograms = std::nullopt;  // when counted for a suggestion
 };
 
 // Where a file's correction goes: over the file itself, or to another file. A proxy replaces
@@ -31,24 +28,23 @@ struct Destination {
     std::filesystem::path path;
     bool inPlace = false;
     bool proxy = false;
-    std::optional<document::FileStamp> proxyReplaced{};
+    std::optional<FileStamp> proxyReplaced{};
 };
 
 // Takes the file in (a bitmap, TIFF or PNG), corrects it with the window's rule at its own depth
 // and writes it back in its own format to the destination with the window's safe save. What is
 // written is the whole correction of the file as it was read, or nothing: a file that changes,
-// or is replaced, while it is worked on is refused, and a pass that `stop` interrupts writes
-// nothing. `system` is where tests act.
+// or is replaced, while it is worked on is refused, and a pass or a save that `stop`
+// interrupts writes nothing. `system` is where tests act.
 Outcome CorrectFile(const std::string& file, const engine::Levels& levels, const Destination& to,
-                    const std::atomic<bool>& stop,
-                    document::FileSystem& system = document::RealFileSystem());
+                    const std::atomic<bool>& stop, FileSystem& system = RealFileSystem());
 
 // Takes the file in and writes it, uncorrected, as a 24-bit bitmap to the destination: 16-bit
 // samples rounded to 8 bits, grey as grey, without its alpha.
 Outcome MakeProxy(const std::string& file, const Destination& to, const std::atomic<bool>& stop,
-                  document::FileSystem& system = document::RealFileSystem());
+                  FileSystem& system = RealFileSystem());
 
 // Takes the file in and counts its histograms, less a border of `margin`%.
 Outcome CountFile(const std::string& file, double margin);
 
-}  // namespace tintwell::batch
+}  // namespace tintwell::document

@@ -1,13 +1,10 @@
-#include "batch/pool.h"
+#include "document/roll_pool.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <new>
-#include <string>
 #include <system_error>
 
-namespace tintwell::batch {
+namespace tintwell::document {
 
 Pool::Pool(std::size_t files, unsigned jobs, const std::atomic<bool>& stop)
     : m_outcomes(files),
@@ -70,25 +67,4 @@ void Pool::Work(const std::function<Outcome(std::size_t)>& work) {
     m_changed.notify_one();
 }
 
-void Progress::Show(std::size_t done, std::uint64_t pixels) {
-    if (!m_terminal) return;
-    const double seconds = Seconds();
-    char line[160];
-    std::snprintf(line, sizeof line, "\r%zu of %zu files, %.0f megapixels a second", done, m_files,
-                  seconds > 0 ? pixels / 1e6 / seconds : 0.0);
-    std::string text = line;
-    if (done > 0 && done < m_files) {
-        const long left = std::lround(seconds / done * (m_files - done));
-        std::snprintf(line, sizeof line, ", %ld:%02ld left", left / 60, left % 60);
-        text += line;
-    }
-    m_err << text << "\033[K" << std::flush;
-    m_shown = true;
-}
-
-void Progress::Clear() {
-    if (m_shown) m_err << "\r\033[K" << std::flush;
-    m_shown = false;
-}
-
-}  // namespace tintwell::batch
+}  // namespace tintwell::document
