@@ -273,3 +273,43 @@ std::optional<Departure> FarFrom(const Points& frame, const Points& roll) {
 }
 
 }  // namespace tintwell::engine
+
+namespace tintwell::engine {
+
+PerChannel<double> MeanLevels(const PixelBuffer& picture, const Region& region) {
+    const Region r{std::clamp(region.left, 0, picture.Width()),
+                   std::clamp(region.top, 0, picture.Height()),
+                   std::clamp(region.right, 0, picture.Width()),
+                   std::clamp(region.bottom, 0, picture.Height())};
+    PerChannel<double> means{};
+    if (r.right <= r.left || r.bottom <= r.top) return means;
+    const Layout& layout = picture.GetLayout();
+    PerChannel<std::uint64_t> sums{};
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            if (picture.IsScreenLayout()) {
+                const std::uint32_t p = picture.Row(y)[x];
+                sums[0] += RedOf(p), sums[1] += GreenOf(p), sums[2] += BlueOf(p);
+                continue;
+            }
+            const std::size_t at = static_cast<std::size_t>(x) * layout.samples;
+            for (int s = 0; s < layout.samples; ++s) {
+                const Role role = layout.roles[s];
+                const std::uint64_t v =
+                    layout.bits == 8
+                        ? picture.Bytes(y)[at + s]
+                        : reinterpret_cast<const std::uint16_t*>(picture.Bytes(y))[at + s];
+                if (role == Role::Grey) sums[0] += v, sums[1] += v, sums[2] += v;
+                if (role == Role::Red) sums[0] += v;
+                if (role == Role::Green) sums[1] += v;
+                if (role == Role::Blue) sums[2] += v;
+            }
+        }
+    }
+    const double pixels = static_cast<double>(r.right - r.left) * (r.bottom - r.top);
+    const double scale = picture.IsScreenLayout() || layout.bits == 8 ? 1.0 : 257.0;
+    for (int c = 0; c < kChannels; ++c) means[c] = static_cast<double>(sums[c]) / pixels / scale;
+    return means;
+}
+
+}  // namespace tintwell::engine

@@ -25,6 +25,7 @@ struct Histograms {
 // that leaves nothing. Film holders, sprocket holes and the unexposed edge live in the border.
 struct Region {
     int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom are past the end
+    bool operator==(const Region&) const = default;
 };
 Region CountedRegion(int width, int height, double marginPercent);
 
@@ -39,6 +40,10 @@ Histograms CountHistograms(const PixelBuffer& picture, const Region& region);
 
 // Each channel's mean value over the counted pixels (0 where none were counted).
 PerChannel<double> Means(const Histograms& histograms);
+
+// Each channel's mean over a region of the picture (cut to it) on the 0..255 scale, from the
+// samples themselves: a 16-bit sample v counts as v / 257, grey in all three channels.
+PerChannel<double> MeanLevels(const PixelBuffer& picture, const Region& region);
 
 // The histograms of the picture after a correction pass with these levels, worked out from the
 // histograms before it: each channel value goes where the pixel rule sends it.

@@ -228,7 +228,7 @@ void Form1LookTest::regionAndPickers() {
     QTest::keyClick(l.w.form.get(), Qt::Key_H, Qt::ControlModifier);
     l.View()->ZoomTo(2.0, QPointF(0, 0));
     DragWithShift(l.w.Picture(), QPoint(2 * 31 + 1, 2 * 20 + 1), QPoint(2 * 5, 2 * 3));
-    const QRect marked(QPoint(5, 3), QPoint(31, 20));
+    const engine::Region marked{5, 3, 32, 21};  // both corner pixels in it
     QCOMPARE(l.w.Picture()->Region(), std::optional(marked));
     QCOMPARE(l.w.Find<QLabel>("countedArea")->text(),
              QStringLiteral("Counted: the marked region, 27 x 18 pixels, from (5, 3) to (31, 20), "

@@ -59,6 +59,7 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
     BuildHistogram();
     BuildLook();
     setFixedSize(kClientAtStart);
+    SetStage(Stage::NoPicture);
 }
 
 Form1::~Form1() = default;
@@ -78,12 +79,11 @@ void Form1::ConnectControls() {
 
 void Form1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!m_loaded) Form_Load();
+    if (!m_fitter.IsLoaded()) Form_Load();
 }
 
 // Records the window's size at start, the base of every later fitting.
 void Form1::Form_Load() {
-    m_loaded = true;
     m_fitter.Load(QtFramedWindow(*this));
 }
 
@@ -105,14 +105,10 @@ void Form1::OpenFiles(const std::vector<std::string>& files) {
     const std::string& path = files.front();
     if (const document::Status opened = m_document.Open(path); !opened)
         return Tell(document::CantTakeIn(opened.Failure(), document::Framing::Window));
-    m_c.picture1->SetRegion(std::nullopt);  // a region belongs to the picture it was marked on
-    PictureShown();
+    PictureShown(false);  // a region belongs to the picture it was marked on
     setWindowTitle(QStringLiteral("Tintwell - ") + QFile::decodeName(path.c_str()));
     m_c.pictureArea->show();
-    m_c.btnProcess->setEnabled(true);
-    m_c.btnReload->setEnabled(false);
-    m_c.btnSave->setEnabled(false);
-    UpdateLook();
+    SetStage(Stage::Unchanged);
     FormReSize();
 }
 
@@ -163,11 +159,11 @@ void Form1::LayOutPictureArea() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (m_ended) return event->accept();
-    if (m_processing) {
+    if (m_closing == Closing::Ended) return event->accept();
+    if (m_stage == Stage::Processing) {
         // Stop the pass after its current row; the Process command then ends the program.
-        m_closeRequested = true;
-        m_cancelRequested = true;
+        m_closing = Closing::AfterThePass;
+        m_model.AskCancel();
         return event->ignore();
     }
     if (PictureChanged() &&

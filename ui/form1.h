@@ -4,10 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/correction_pass.h"
+
 #include "document/picture_document.h"
+#include "document/picture_model.h"
 #include "engine/histogram.h"
 #include "engine/levels.h"
 #include "platform/platform.h"
+#include "ui/form1_stage.h"
 #include "ui/window_fitting.h"
 
 class QLabel;
@@ -26,8 +30,6 @@ class PictureView;
 struct Controls {
     DropLabel* label3 = nullptr;
     QPushButton* btnReload = nullptr;
-    QLabel* label1 = nullptr;
-    QLabel* label2 = nullptr;
     engine::PerChannel<QLineEdit*> txtBlack{};
     engine::PerChannel<QLineEdit*> txtWhite{};
     QPushButton* btnProcess = nullptr;
@@ -38,9 +40,9 @@ struct Controls {
     PictureBox* picture1 = nullptr;
 };
 
-// The program's one window: a strip of controls over the picture. It holds the state of the run
-// and binds the controls' events to the commands; the rules themselves live in engine/,
-// document/ and the pure functions beside this file.
+// The main window: a strip of controls over the picture. It binds the controls' events to the
+// commands and shows what its model says; the state of its picture lives in the model, the
+// rules in engine/, document/ and the pure functions beside this file.
 class Form1 : public QWidget {
     Q_OBJECT
 public:
@@ -49,11 +51,9 @@ public:
 
     bool PictureChanged() const { return m_document.IsChanged(); }
     const std::string& PicturePath() const { return m_document.Path(); }
-    const engine::Levels& Levels() const { return m_levels; }
     // The window's outer size at start, in twips.
     int InitialWidth() const;
     int InitialHeight() const;
-    bool IsProcessing() const { return m_processing; }
 
     // Opens files as if they had been dropped.
     void OpenFiles(const std::vector<std::string>& files);
@@ -85,11 +85,10 @@ private:
     void FormReSize();
     void LayOutPictureArea();
     document::Status Reload();
-    bool SettleLevels();
+    bool SettleLevels(engine::Levels& levels);
     bool RowDone(int row);
-    void EnterProcessingState();
-    void LeaveProcessingState(bool completed, bool reloaded);
-    void SetDropTargetBusy(bool busy);
+    void SetStage(Stage stage);
+    void PassEnded(engine::PassResult result, const engine::Levels& levels);
 
     // The histogram window.
     void BuildHistogram();
@@ -97,28 +96,26 @@ private:
     void ShowHistogram();
     void FieldsChanged();
     void FieldMenu(QLineEdit* field, QPoint at);
-    void WriteSuggestion(const engine::Points& points);
-    void PictureShown();
+    void WritePoints(const engine::PerChannel<int>* blacks, const engine::PerChannel<int>* whites);
+    void PictureShown(bool keepRegion);
     void Tell(const std::string& message);
 
     // The look of the picture: preview, clipping warning, region and pickers.
     void BuildLook();
-    void SwitchPreview(bool on);
+    void ModelChanged(unsigned changes);
     void UpdateLook();
     engine::PerChannel<std::string> FieldTexts(bool black) const;
 
+    // How the window is being closed: a close during a pass waits for the pass to stop.
+    enum class Closing { No, AfterThePass, Ended };
+
     platform::Platform& m_platform;
     Controls m_c;
-    HistogramWindow* m_histogram = nullptr;
     document::PictureDocument m_document;
-    engine::Levels m_levels;
-    bool m_cancelRequested = false;
-    bool m_processing = false;
-    bool m_closeRequested = false;
-    bool m_loaded = false;
-    bool m_ended = false;
-    bool m_previewOn = false;
-    bool m_clippingOn = false;
+    document::PictureModel m_model{document::Reading::Lenient};
+    HistogramWindow* m_histogram = nullptr;
+    Stage m_stage = Stage::NoPicture;
+    Closing m_closing = Closing::No;
     WindowFitter m_fitter;
     std::vector<std::string> m_waiting;  // named on the command line, until the window shows
 };

@@ -2,7 +2,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "document/intake.h"
 #include "document/reason.h"
 #include "engine/correction_pass.h"
 #include "ui/colours.h"
@@ -13,50 +12,57 @@
 #include "ui/settings_message.h"
 
 namespace tintwell::ui {
-// Reads the six fields into black points and factors, writing back the settled black-point
-// texts; says what is wrong when a channel cannot be settled.
-bool Form1::SettleLevels() {
-    const engine::FactorsResult result = engine::CalcFactors(FieldTexts(true), FieldTexts(false));
-    for (int c = 0; c < result.settled; ++c) {
-        m_levels.black[c] = result.levels.black[c];
-        m_levels.factor[c] = result.levels.factor[c];
+
+// The six fields as the model settled them when they were last edited: the settled black-point
+// texts are written back; what is wrong is said when a channel cannot be settled.
+bool Form1::SettleLevels(engine::Levels& levels) {
+    const engine::FactorsResult result = m_model.Points().lenient;
+    for (int c = 0; c < result.settled; ++c)
         m_c.txtBlack[c]->setText(QString::fromStdString(result.blackTexts[c]));
-    }
     if (result.error) {
         Tell(SettingsMessage(*result.error));
         return false;
     }
+    levels = result.levels;
     return true;
 }
 
 void Form1::btnProcess_Click() {
-    if (!SettleLevels()) return;
-    if (engine::IsNothingToDo(m_levels)) {
+    engine::Levels levels;
+    if (!SettleLevels(levels)) return;
+    if (engine::IsNothingToDo(levels)) {
         m_platform.MsgBox(engine::kNothingToDo, platform::MsgStyle::Information, "Tintwell");
         return;
     }
-    EnterProcessingState();
+    SetStage(Stage::Processing);
     const engine::PassResult result = [&] {
         platform::BusyPointer busy(m_platform);
         engine::BufferSurface surface(m_document.Pixels());
-        return engine::RunCorrectionPass(surface, m_levels,
-                                         [this](int row) { return RowDone(row); });
+        return engine::RunCorrectionPass(surface, levels, [this](int row) { return RowDone(row); });
     }();
     m_c.picture1->FlushRepaint();
-    m_processing = false;
-    if (m_closeRequested) {
+    if (m_closing == Closing::AfterThePass) {
         // The window was closed during the pass: nothing is written, the program ends.
-        m_ended = true;
+        m_closing = Closing::Ended;
         m_platform.End();
         return;
     }
+    PassEnded(result, levels);
+}
+
+// After a completed pass the picture can be saved or thrown away; after a cancelled one it is
+// the file's again and can be processed. If it could not be read again, only Reload is offered.
+void Form1::PassEnded(engine::PassResult result, const engine::Levels& levels) {
+    m_platform.SetMousePointer(platform::Pointer::Arrow);
     if (result == engine::PassResult::Completed) {
-        m_histogram->PictureLevelled(m_levels);
-        LeaveProcessingState(true, false);
+        m_histogram->PictureLevelled(levels);
+        m_document.MarkChanged();
+        SetStage(Stage::Processed);
+        m_platform.Beep();
         return;
     }
     const document::Status reloaded = Reload();
-    LeaveProcessingState(false, reloaded.Ok());
+    SetStage(reloaded ? Stage::Unchanged : Stage::Stranded);
     if (!reloaded) {
         Tell("Can't reload " + m_document.Path() +
              " after cancelling: " + document::Reason(reloaded.Failure()) +
@@ -65,56 +71,32 @@ void Form1::btnProcess_Click() {
 }
 
 // After each row the view catches up and the window yields to its events, Cancel's among them;
-// a cancel is noticed, and forgotten, here.
+// a cancel is noticed here.
 bool Form1::RowDone(int row) {
     m_c.picture1->RowChanged(row);
     m_platform.DoEvents();
-    if (!m_cancelRequested) return true;
-    m_cancelRequested = false;
-    return false;
+    return !m_model.CancelAsked();
 }
 
-void Form1::EnterProcessingState() {
-    m_processing = true;
-    m_cancelRequested = false;
-    m_c.btnStop->setEnabled(true);
-    m_c.btnProcess->setEnabled(false);
-    SetDropTargetBusy(true);
-    m_c.btnReload->setEnabled(false);
-    m_c.btnSave->setEnabled(false);
-    m_c.btnExit->setEnabled(false);
-    m_c.picture1->setEnabled(false);
-    m_histogram->SetFrozen(true);
-    UpdateLook();  // the pass writes into the picture: nothing is previewed meanwhile
-}
-
-// After a completed pass the picture can be saved or thrown away; after a cancelled one it is
-// the file's again and can be processed. If it could not be reloaded, only Reload is offered.
-void Form1::LeaveProcessingState(bool completed, bool reloaded) {
-    SetDropTargetBusy(false);
-    if (completed) m_c.btnReload->setEnabled(true);
-    m_c.btnStop->setEnabled(false);
-    m_c.btnSave->setEnabled(completed);
-    m_c.btnProcess->setEnabled(!completed && reloaded);
-    if (!completed && !reloaded) m_c.btnReload->setEnabled(true);
-    m_c.btnExit->setEnabled(true);
-    m_platform.SetMousePointer(platform::Pointer::Arrow);
-    m_c.picture1->setEnabled(true);
-    m_histogram->SetFrozen(false);
-    UpdateLook();
-    if (completed) {
-        m_document.MarkChanged();
-        m_platform.Beep();
-    }
-}
-
-void Form1::SetDropTargetBusy(bool busy) {
-    Paint(m_c.label3, busy ? kLightGrey : kDarkGrey);
-    m_c.label3->setEnabled(!busy);
+// The controls each stage offers, and what the model is told of it: a pass is under way, or the
+// picture holds a correction.
+void Form1::SetStage(Stage stage) {
+    m_stage = stage;
+    const Commands c = CommandsFor(stage);
+    m_c.btnProcess->setEnabled(c.process);
+    m_c.btnStop->setEnabled(c.cancel);
+    m_c.btnReload->setEnabled(c.reload);
+    m_c.btnSave->setEnabled(c.save);
+    m_c.btnExit->setEnabled(c.exit);
+    Paint(m_c.label3, c.drop ? kDarkGrey : kLightGrey);
+    m_c.label3->setEnabled(c.drop);
+    m_c.picture1->setEnabled(c.picture);
+    m_model.SetBusy(stage == Stage::Processing);
+    m_model.SetCorrected(stage == Stage::Processed || stage == Stage::Stranded);
 }
 
 void Form1::btnStop_Click() {
-    m_cancelRequested = true;
+    m_model.AskCancel();
 }
 
 void Form1::btnExit_Click() {
@@ -124,13 +106,13 @@ void Form1::btnExit_Click() {
                                    "Tintwell");
     }
     if (answer != platform::Answer::Yes) return;
-    m_ended = true;
+    m_closing = Closing::Ended;
     m_platform.End();
 }
 
 document::Status Form1::Reload() {
     const document::Status reloaded = m_document.Reload();
-    if (reloaded) PictureShown();
+    if (reloaded) PictureShown(true);
     return reloaded;
 }
 
@@ -140,17 +122,12 @@ void Form1::btnReload_Click() {
         return Tell("Can't reload " + m_document.Path() + ": " +
                     document::Reason(reloaded.Failure()) + ". The picture shown is unchanged.");
     }
-    m_c.btnSave->setEnabled(false);
-    m_c.btnProcess->setEnabled(true);
-    m_c.btnReload->setEnabled(false);
-    UpdateLook();
+    SetStage(Stage::Unchanged);
 }
 
 void Form1::btnSave_Click() {
     const document::Status saved = m_document.Save();
-    if (!saved) {
-        Tell(document::CantSave(m_document.Path(), saved.Failure()));
-    }
+    if (!saved) Tell(document::CantSave(m_document.Path(), saved.Failure()));
 }
 
 }  // namespace tintwell::ui

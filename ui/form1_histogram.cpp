@@ -16,8 +16,9 @@ const char* const kFieldTip = "Right-click, or Ctrl+H: the histogram, and sugges
 }  // namespace
 
 void Form1::BuildHistogram() {
-    m_histogram = new HistogramWindow(this);
-    connect(m_histogram, &HistogramWindow::Suggested, this, &Form1::WriteSuggestion);
+    m_histogram = new HistogramWindow(m_model, this);
+    connect(m_histogram, &HistogramWindow::Suggested, this,
+            [this](const engine::Points& points) { WritePoints(&points.black, &points.white); });
     for (int c = 0; c < engine::kChannels; ++c) {
         for (QLineEdit* field : {m_c.txtBlack[c], m_c.txtWhite[c]}) {
             field->setToolTip(QString::fromLatin1(kFieldTip));
@@ -46,8 +47,7 @@ void Form1::ShowHistogram() {
 }
 
 void Form1::FieldsChanged() {
-    m_histogram->SetSettings(FieldTexts(true), FieldTexts(false));
-    UpdateLook();
+    m_model.SetTexts(FieldTexts(true), FieldTexts(false));
 }
 
 void Form1::FieldMenu(QLineEdit* field, QPoint at) {
@@ -60,27 +60,24 @@ void Form1::FieldMenu(QLineEdit* field, QPoint at) {
         ShowHistogram();
         m_histogram->Suggest();
     });
-    suggest->setEnabled(m_document.HasFile() && !m_processing);
+    suggest->setEnabled(m_document.HasFile() && m_stage != Stage::Processing);
     menu->exec(field->mapToGlobal(at));
 }
 
-void Form1::WriteSuggestion(const engine::Points& points) {
+// Points written into the fields (a suggestion, a pick), black or white or both.
+void Form1::WritePoints(const engine::PerChannel<int>* blacks,
+                        const engine::PerChannel<int>* whites) {
     for (int c = 0; c < engine::kChannels; ++c) {
-        m_c.txtBlack[c]->setText(QString::number(points.black[c]));
-        m_c.txtWhite[c]->setText(QString::number(points.white[c]));
+        if (blacks != nullptr) m_c.txtBlack[c]->setText(QString::number((*blacks)[c]));
+        if (whites != nullptr) m_c.txtWhite[c]->setText(QString::number((*whites)[c]));
     }
 }
 
 // The document holds a new picture: the views show it from now on. A region kept over a
 // Reload is cut to the picture as it now is.
-void Form1::PictureShown() {
+void Form1::PictureShown(bool keepRegion) {
     m_c.picture1->Show(&m_document.Pixels());
-    m_histogram->SetPicture(&m_document.Pixels());
-    if (const auto& region = m_c.picture1->Region()) {
-        const QRect kept = region->intersected(QRect(QPoint(0, 0), m_c.picture1->PictureSize()));
-        m_c.picture1->SetRegion(kept.isEmpty() ? std::nullopt : std::optional(kept));
-    }
-    UpdateLook();
+    m_model.SetPicture(&m_document.Pixels(), keepRegion);
 }
 
 }  // namespace tintwell::ui

@@ -133,11 +133,11 @@ void Form1::BuildControls() {
 
     m_c.btnReload = Button(this, "btnReload", "Reload", QRect(540, 15, 750, 650),
                            "Reloads current picture (lose changes)");
-    m_c.label1 = Panel(this, "Label1", "Black point", QRect(1305, 15, 2505, 645), kBlack, kWhite);
+    Panel(this, "Label1", "Black point", QRect(1305, 15, 2505, 645), kBlack, kWhite);
     m_c.txtBlack =
         Fields(this, {"txtBlackR", "txtBlackG", "txtBlackB"}, {"Shape1", "Shape2", "Shape3"},
                {1365, 2145, 2940}, {1515, 2310, 3090}, {"10", "45", "80"}, " black point");
-    m_c.label2 = Panel(this, "Label2", "White point", QRect(3810, 15, 2505, 645), kWhite, kBlack);
+    Panel(this, "Label2", "White point", QRect(3810, 15, 2505, 645), kWhite, kBlack);
     m_c.txtWhite =
         Fields(this, {"txtWhiteR", "txtWhiteG", "txtWhiteB"}, {"Shape4", "Shape5", "Shape6"},
                {3870, 4650, 5445}, {4020, 4815, 5595}, {"75", "180", "210"}, " white point");

@@ -9,64 +9,50 @@
 #include "ui/picture_view.h"
 
 namespace tintwell::ui {
-namespace {
-
-std::optional<engine::Region> RegionOf(const std::optional<QRect>& marked) {
-    if (!marked) return std::nullopt;
-    return engine::Region{marked->left(), marked->top(), marked->right() + 1, marked->bottom() + 1};
-}
-
-}  // namespace
 
 void Form1::BuildLook() {
     connect(m_c.pictureArea, &PictureView::PreviewAsked, this, [this] {
-        if (m_document.HasFile()) SwitchPreview(!m_previewOn);
+        if (m_document.HasFile()) m_model.SetPreview(!m_model.Preview());
     });
-    connect(m_c.pictureArea, &PictureView::ClippingAsked, this, [this] {
-        m_clippingOn = !m_clippingOn;
-        UpdateLook();
-    });
-    connect(m_histogram, &HistogramWindow::PreviewToggled, this, &Form1::SwitchPreview);
-    connect(
-        m_c.picture1, &PictureBox::RegionChanged, this,
-        [this](const std::optional<QRect>& region) { m_histogram->SetRegion(RegionOf(region)); });
+    connect(m_c.pictureArea, &PictureView::ClippingAsked, this,
+            [this] { m_model.SetClipping(!m_model.Clipping()); });
+    connect(m_histogram, &HistogramWindow::PreviewToggled, this,
+            [this](bool on) { m_model.SetPreview(on); });
+    connect(m_c.picture1, &PictureBox::RegionMarked, this,
+            [this](const std::optional<engine::Region>& region) { m_model.SetRegion(region); });
     connect(m_histogram, &HistogramWindow::Picked, this,
             [this](bool black, const engine::PerChannel<int>& means) {
-                for (int c = 0; c < engine::kChannels; ++c)
-                    (black ? m_c.txtBlack : m_c.txtWhite)[c]->setText(QString::number(means[c]));
+                WritePoints(black ? &means : nullptr, black ? nullptr : &means);
             });
+    m_model.Listen([this](unsigned changes) { ModelChanged(changes); });
 }
 
-void Form1::SwitchPreview(bool on) {
-    m_previewOn = on;
-    m_histogram->SetPreviewSwitch(on);
-    UpdateLook();
+void Form1::ModelChanged(unsigned changes) {
+    if (changes & document::PictureModel::kRegion) m_c.picture1->SetRegion(m_model.Region());
+    if (changes & ~document::PictureModel::kRegion) UpdateLook();
 }
 
 // The preview shows while the picture is the file's, as Process would start from it; during a
 // pass and after a completed one there is nothing for it to show.
 void Form1::UpdateLook() {
     Look look;
-    look.clipping = m_clippingOn;
+    look.clipping = m_model.Clipping();
     QString note;
-    if (m_previewOn && m_c.btnProcess->isEnabled()) {
-        const engine::FactorsResult settled =
-            engine::CalcFactors(FieldTexts(true), FieldTexts(false));
-        if (settled.error) {
-            note = QStringLiteral("no preview: the %1 %2 point can't be used")
-                       .arg(QString::fromLatin1(engine::ChannelName(settled.error->channel)),
-                            settled.error->field == engine::Field::BlackPoint ? "black" : "white");
-        } else {
-            look.preview = std::make_shared<const engine::LevelsTable>(settled.levels);
-            note = QStringLiteral("Preview");
-        }
-    } else if (m_previewOn) {
+    if (const auto levels = m_model.PreviewLevels()) {
+        look.preview = std::make_shared<const engine::LevelsTable>(*levels);
+        note = QStringLiteral("Preview");
+    } else if (m_model.Preview() && m_stage == Stage::Unchanged) {
+        const auto& error = *m_model.Points().lenient.error;
+        note = QStringLiteral("no preview: the %1 %2 point can't be used")
+                   .arg(QString::fromLatin1(engine::ChannelName(error.channel)),
+                        error.field == engine::Field::BlackPoint ? "black" : "white");
+    } else if (m_model.Preview()) {
         note = QStringLiteral("Preview (nothing to show)");
     }
-    if (m_clippingOn)
+    if (m_model.Clipping())
         note += note.isEmpty() ? QStringLiteral("Clipping") : QStringLiteral(", clipping");
     m_c.picture1->SetLook(std::move(look));
-    m_c.pictureArea->SetLookNote(note, m_previewOn, m_clippingOn);
+    m_c.pictureArea->SetLookNote(note, m_model.Preview(), m_model.Clipping());
 }
 
 engine::PerChannel<std::string> Form1::FieldTexts(bool black) const {

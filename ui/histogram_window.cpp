@@ -40,12 +40,33 @@ QString Share(double share) {
 
 }  // namespace
 
-HistogramWindow::HistogramWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_view(new HistogramView(this)) {
+HistogramWindow::HistogramWindow(document::PictureModel& model, QWidget* parent, bool tool)
+    : QWidget(parent,
+              tool ? Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint : Qt::Widget),
+      m_view(new HistogramView(this)),
+      m_model(model) {
     setObjectName(QStringLiteral("histogramWindow"));
     setWindowTitle(QStringLiteral("Histogram - Tintwell"));
     BuildControls();
+    ShowCounted();
+    m_stale = model.Picture() != nullptr;
+    model.Listen([this](unsigned changes) { Changed(changes); });
+}
+
+// What the model says has changed: a new picture or region is counted afresh (once, however
+// much changed together), new points are drawn; during a pass nothing changes here.
+void HistogramWindow::Changed(unsigned changes) {
+    using M = document::PictureModel;
+    if (changes & (M::kPicture | M::kRegion)) m_stale = m_model.Picture() != nullptr;
+    if (changes & M::kLook) SetPreviewSwitch(m_model.Preview());
+    if (changes & M::kBusy) {
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{m_suggest, m_margin, m_blackPicker, m_whitePicker})
+            w->setEnabled(!m_model.Busy());
+    }
+    if (m_model.Busy() || !isVisible()) return ShowCounted();
+    if (m_stale) Count();
+    ShowSettings();
     ShowCounted();
 }
 
@@ -99,7 +120,7 @@ void HistogramWindow::BuildControls() {
     layout->addLayout(pickers);
     connect(m_suggest, &QPushButton::clicked, this, &HistogramWindow::Suggest);
     connect(m_margin, &QDoubleSpinBox::valueChanged, this, [this] {
-        m_stale = m_picture != nullptr;
+        m_stale = m_model.Picture() != nullptr;
         if (isVisible()) Count();
         ShowCounted();
     });
@@ -143,13 +164,6 @@ QLayout* HistogramWindow::BuildPickers() {
     return row;
 }
 
-void HistogramWindow::SetRegion(const std::optional<engine::Region>& region) {
-    m_region = region;
-    m_stale = m_picture != nullptr;
-    if (isVisible()) Count();
-    ShowCounted();
-}
-
 void HistogramWindow::SetPreviewSwitch(bool on) {
     const QSignalBlocker quiet(m_preview);
     m_preview->setChecked(on);
@@ -157,18 +171,19 @@ void HistogramWindow::SetPreviewSwitch(bool on) {
 
 // What is counted, how much of it, and its means.
 void HistogramWindow::ShowCounted() {
+    const std::optional<engine::Region>& region = m_model.Region();
     m_counted->setText(
-        m_region ? QStringLiteral("Counted: the marked region, %1 x %2 pixels, from (%3, %4) to "
-                                  "(%5, %6), both corners included")
-                       .arg(m_region->right - m_region->left)
-                       .arg(m_region->bottom - m_region->top)
-                       .arg(m_region->left)
-                       .arg(m_region->top)
-                       .arg(m_region->right - 1)
-                       .arg(m_region->bottom - 1)
-                 : QStringLiteral("Counted: the picture less a border of %1% (Shift+drag on the "
-                                  "picture marks a region)")
-                       .arg(m_margin->value()));
+        region ? QStringLiteral("Counted: the marked region, %1 x %2 pixels, from (%3, %4) to "
+                                "(%5, %6), both corners included")
+                     .arg(region->right - region->left)
+                     .arg(region->bottom - region->top)
+                     .arg(region->left)
+                     .arg(region->top)
+                     .arg(region->right - 1)
+                     .arg(region->bottom - 1)
+               : QStringLiteral("Counted: the picture less a border of %1% (Shift+drag on the "
+                                "picture marks a region)")
+                     .arg(m_margin->value()));
     if (!m_histograms || m_histograms->pixels == 0) return m_means->setText(QString());
     const engine::PerChannel<double> means = engine::Means(*m_histograms);
     m_means->setText(QStringLiteral("Mean: red %1, green %2, blue %3")
@@ -177,21 +192,17 @@ void HistogramWindow::ShowCounted() {
                          .arg(means[2], 0, 'f', 1));
 }
 
+// The means of the picture's own samples on the 0..255 scale (a 16-bit sample v as v / 257).
 void HistogramWindow::Pick(bool black) {
-    if (m_frozen || m_picture == nullptr) return;
-    if (m_stale || !m_histograms) Count();
-    if (!m_histograms || m_histograms->pixels == 0) return;
-    const engine::PerChannel<double> means = engine::Means(*m_histograms);
+    const engine::PixelBuffer* picture = m_model.Picture();
+    if (m_model.Busy() || picture == nullptr) return;
+    const engine::Region counted = m_model.Region().value_or(
+        engine::CountedRegion(picture->Width(), picture->Height(), m_margin->value()));
+    const engine::PerChannel<double> means = engine::MeanLevels(*picture, counted);
     engine::PerChannel<int> rounded{};
     for (int c = 0; c < engine::kChannels; ++c)
         rounded[c] = static_cast<int>(std::nearbyint(means[c]));  // halves to even
     emit Picked(black, rounded);
-}
-
-void HistogramWindow::SetPicture(const engine::PixelBuffer* picture) {
-    m_picture = picture;
-    m_stale = picture != nullptr;
-    if (isVisible()) Count();
 }
 
 void HistogramWindow::PictureLevelled(const engine::Levels& levels) {
@@ -202,23 +213,6 @@ void HistogramWindow::PictureLevelled(const engine::Levels& levels) {
     ShowCounted();
 }
 
-void HistogramWindow::SetSettings(const engine::PerChannel<std::string>& blacks,
-                                  const engine::PerChannel<std::string>& whites) {
-    m_blacks = blacks;
-    m_whites = whites;
-    if (!m_frozen && isVisible()) ShowSettings();
-}
-
-void HistogramWindow::SetFrozen(bool frozen) {
-    m_frozen = frozen;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_suggest, m_margin, m_blackPicker, m_whitePicker})
-        w->setEnabled(!frozen);
-    if (frozen || !isVisible()) return;
-    if (m_stale) Count();
-    ShowSettings();
-}
-
 void HistogramWindow::ShowBeside(const QRect& pictureOnScreen) {
     if (!m_placed) PlaceBesideParent(pictureOnScreen);
     show();
@@ -226,14 +220,15 @@ void HistogramWindow::ShowBeside(const QRect& pictureOnScreen) {
 
 void HistogramWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_stale) Count();
+    if (m_stale && !m_model.Busy()) Count();
     ShowSettings();
 }
 
 void HistogramWindow::Count() {
-    if (m_frozen || m_picture == nullptr) return;
-    m_histograms = m_region ? engine::CountHistograms(*m_picture, *m_region)
-                            : engine::CountHistograms(*m_picture, m_margin->value());
+    const engine::PixelBuffer* picture = m_model.Picture();
+    if (m_model.Busy() || picture == nullptr) return;
+    m_histograms = m_model.Region() ? engine::CountHistograms(*picture, *m_model.Region())
+                                    : engine::CountHistograms(*picture, m_margin->value());
     m_stale = false;
     m_view->SetHistograms(m_histograms);
     ShowSettings();
@@ -244,7 +239,11 @@ void HistogramWindow::Count() {
 // clip; a channel whose settings Process would refuse shows no points.
 void HistogramWindow::ShowSettings() {
     static const std::array<const char*, 3> kChannel = {"Red", "Green", "Blue"};
-    const engine::FactorsResult settled = engine::CalcFactors(m_blacks, m_whites);
+    // Drawn as the window settles them; read strictly, the channel at fault shows none.
+    const document::SettledPoints& points = m_model.Points();
+    engine::FactorsResult settled = points.lenient;
+    if (points.levels) settled = {*points.levels, {}, engine::kChannels, std::nullopt};
+    if (points.strict) settled.settled = static_cast<int>(points.strict->channel);
     engine::PerChannel<std::optional<HistogramView::Marks>> marks{};
     std::optional<engine::Clipping> clip;
     if (m_histograms) clip = engine::ClippedShares(*m_histograms, settled.levels);
@@ -253,7 +252,8 @@ void HistogramWindow::ShowSettings() {
         if (c >= settled.settled) {
             text += QStringLiteral("these points can't be used");
         } else {
-            marks[c] = HistogramView::Marks{settled.levels.black[c], engine::Val(m_whites[c])};
+            marks[c] =
+                HistogramView::Marks{settled.levels.black[c], engine::Val(m_model.Whites()[c])};
             if (clip) {
                 text += QStringLiteral("%1 to black\n%2 to white")
                             .arg(Share(clip->toBlack[c]), Share(clip->toWhite[c]));
@@ -265,7 +265,7 @@ void HistogramWindow::ShowSettings() {
 }
 
 void HistogramWindow::Suggest() {
-    if (m_frozen || m_picture == nullptr) return;
+    if (m_model.Busy() || m_model.Picture() == nullptr) return;
     if (m_stale || !m_histograms) Count();
     if (!m_histograms) return;
     emit Suggested(engine::SuggestPoints(*m_histograms, m_lowClip->value(), m_highClip->value()));

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <optional>
 
+#include "engine/histogram.h"
 #include "engine/pixel_buffer.h"
 #include "ui/reduced_view.h"
 #include "ui/view_look.h"
@@ -42,16 +43,18 @@ public:
     void SetLook(Look look);
     const Look& GetLook() const { return m_look; }
 
-    // The region marked by Shift+drag, in picture pixels, if one is.
-    const std::optional<QRect>& Region() const { return m_region; }
-    void SetRegion(std::optional<QRect> region);
+    // The region shown outlined, in picture pixels, if one is.
+    const std::optional<engine::Region>& Region() const { return m_region; }
+    void SetRegion(std::optional<engine::Region> region);
+    // Asks for the region to be cleared (Escape).
+    void ClearRegion() { emit RegionMarked(std::nullopt); }
 
 signals:
     // A press of any mouse button, at the picture pixel under the pointer (-1, -1 off it).
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void PictureReplaced();
-    // A Shift+drag has marked a region, or it has been cleared.
-    void RegionChanged(const std::optional<QRect>& region);
+    // A Shift+drag has marked a region (both corner pixels in it), or it is to be cleared.
+    void RegionMarked(const std::optional<engine::Region>& region);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -83,9 +86,9 @@ private:
     QImage m_shown;
     bool m_shownStale = true;
     Look m_look;
-    std::optional<QRect> m_region;
+    std::optional<engine::Region> m_region;
     std::optional<QPoint> m_dragFrom;  // where a Shift+drag started
-    std::optional<QRect> m_regionBefore;
+    std::optional<engine::Region> m_regionBefore;
     double m_zoom = 1.0;
     int m_dirtyTop = -1, m_dirtyBottom = -1;
     QElapsedTimer m_sinceRepaint;

@@ -11,11 +11,10 @@
 namespace tintwell::ui {
 namespace {
 
-// The pixels from one corner to the other, both in (QRect::normalized would lose a pixel of a
-// rectangle drawn from its bottom right).
-QRect Between(QPoint a, QPoint b) {
-    return {QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
-            QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y()))};
+// The pixels from one corner to the other, both in.
+engine::Region Between(QPoint a, QPoint b) {
+    return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()) + 1,
+            std::max(a.y(), b.y()) + 1};
 }
 
 }  // namespace
@@ -52,23 +51,23 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint from = *m_dragFrom, to = PixelAt(event->position());
     m_dragFrom.reset();
     // A Shift+click that went nowhere leaves the region as it was.
-    if (to != from) return SetRegion(Between(from, to));
     m_region = m_regionBefore;
     update();
+    if (to != from) emit RegionMarked(Between(from, to));
 }
 
-void PictureBox::SetRegion(std::optional<QRect> region) {
+void PictureBox::SetRegion(std::optional<engine::Region> region) {
     m_region = region;
     update();
-    emit RegionChanged(m_region);
 }
 
 // A dark line and a light dashed one over it, so that the outline shows on any picture.
 void PictureBox::PaintRegion(QPainter& painter) const {
     if (!m_region) return;
     const double scale = m_zoom / devicePixelRatioF();
-    const QRectF outline(m_region->left() * scale, m_region->top() * scale,
-                         (m_region->width()) * scale, (m_region->height()) * scale);
+    const QRectF outline(m_region->left * scale, m_region->top * scale,
+                         (m_region->right - m_region->left) * scale,
+                         (m_region->bottom - m_region->top) * scale);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(Qt::black, 0));
     painter.drawRect(outline);

@@ -96,7 +96,7 @@ void PictureView::AddShortcuts() {
     add(QKeySequence(Qt::Key_P), m_picture, Qt::WidgetShortcut, [this] { emit PreviewAsked(); });
     add(QKeySequence(Qt::Key_J), m_picture, Qt::WidgetShortcut, [this] { emit ClippingAsked(); });
     add(QKeySequence(Qt::Key_Escape), m_picture, Qt::WidgetShortcut,
-        [this] { m_picture->SetRegion(std::nullopt); });
+        [this] { m_picture->ClearRegion(); });
 }
 
 void PictureView::BuildZoomBox() {
@@ -118,7 +118,7 @@ void PictureView::BuildZoomBox() {
                                        [this] { emit ClippingAsked(); });
     m_clippingAction->setCheckable(true);
     menu->addAction(QStringLiteral("Clear region\tEsc"), this,
-                    [this] { m_picture->SetRegion(std::nullopt); });
+                    [this] { m_picture->ClearRegion(); });
     m_zoomBox->setMenu(menu);
     m_zoomBox->hide();
 }

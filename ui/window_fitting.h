@@ -46,6 +46,7 @@ public:
 class WindowFitter {
 public:
     void Load(const FramedWindow& window) { m_clientAtStart = window.ClientSize(); }
+    bool IsLoaded() const { return m_clientAtStart.isValid(); }
 
     int InitialWidth(const FramedWindow& window) const;   // in twips
     int InitialHeight(const FramedWindow& window) const;  // in twips

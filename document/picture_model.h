@@ -1,0 +1,92 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/histogram.h"
+#include "engine/levels.h"
+#include "engine/pixel_buffer.h"
+#include "engine/points.h"
+
+namespace tintwell::document {
+
+// How point texts are read: as the main window's fields have always been read (leniently, with
+// Val), or as the roll's, strictly.
+enum class Reading { Lenient, Strict };
+
+// What six point texts settle to: the levels, or why they cannot be used.
+struct SettledPoints {
+    std::optional<engine::Levels> levels;
+    engine::FactorsResult lenient;                // as the main window settles them
+    std::optional<engine::PointsProblem> strict;  // why, read strictly, they cannot be used
+};
+
+// The state a window shows its picture by, which its views observe: the picture, the six point
+// texts and what they settle to (settled once per change), the preview and the clipping warning,
+// the region marked on the picture, and whether a pass or a correction is under way. A change
+// is told once to every listener, with what changed.
+class PictureModel {
+public:
+    enum Change : unsigned {
+        kPicture = 1,  // another picture, or the same one's pixels changed
+        kPoints = 2,
+        kLook = 4,  // preview or clipping switched
+        kRegion = 8,
+        kBusy = 16,  // a pass started or ended, or the picture now holds a correction
+    };
+    using Listener = std::function<void(unsigned changes)>;
+
+    explicit PictureModel(Reading reading);
+
+    void Listen(Listener listener);
+
+    // The picture shown, which the model does not own; a region is cut to it, or cleared.
+    void SetPicture(const engine::PixelBuffer* picture, bool keepRegion);
+    // The same picture's pixels have changed (a pass has written them).
+    void PixelsChanged();
+    const engine::PixelBuffer* Picture() const { return m_picture; }
+
+    void SetTexts(const engine::PerChannel<std::string>& blacks,
+                  const engine::PerChannel<std::string>& whites);
+    const engine::PerChannel<std::string>& Blacks() const { return m_blacks; }
+    const engine::PerChannel<std::string>& Whites() const { return m_whites; }
+    const SettledPoints& Points() const { return m_points; }
+
+    void SetPreview(bool on);
+    void SetClipping(bool on);
+    bool Preview() const { return m_preview; }
+    bool Clipping() const { return m_clipping; }
+
+    void SetRegion(std::optional<engine::Region> region);
+    const std::optional<engine::Region>& Region() const { return m_region; }
+
+    // A pass or a correction is under way: nothing is counted or previewed meanwhile.
+    void SetBusy(bool busy);
+    bool Busy() const { return m_busy; }
+    // The picture holds a correction already: a preview has nothing to show.
+    void SetCorrected(bool corrected);
+    bool Corrected() const { return m_corrected; }
+    // Cancel asked of a running pass; cleared when a pass starts.
+    void AskCancel() { m_cancelAsked = true; }
+    bool CancelAsked() const { return m_cancelAsked; }
+
+    // The levels the preview shows, if it shows: on, nothing under way, the picture as its file
+    // has it, and points that can be used.
+    std::optional<engine::Levels> PreviewLevels() const;
+
+private:
+    void Tell(unsigned changes) const;
+
+    Reading m_reading;
+    std::vector<Listener> m_listeners;
+    const engine::PixelBuffer* m_picture = nullptr;
+    engine::PerChannel<std::string> m_blacks, m_whites;
+    SettledPoints m_points;
+    bool m_preview = false, m_clipping = false, m_busy = false, m_corrected = false;
+    bool m_cancelAsked = false;
+    std::optional<engine::Region> m_region;
+};
+
+}  // namespace tintwell::document

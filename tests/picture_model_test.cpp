@@ -1,0 +1,172 @@
+// The model the windows show their picture by, without a window: what each change tells its
+// listeners (once, with what changed), and what it settles; and the commands each stage of the
+// main window offers.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "document/picture_model.h"
+#include "ui/form1_stage.h"
+
+namespace tintwell::document {
+namespace {
+
+using M = PictureModel;
+
+struct ModelCase {
+    const char* name;
+    Reading reading;
+    std::function<void(PictureModel&, const engine::PixelBuffer&, const engine::PixelBuffer&)> act;
+    std::vector<unsigned> told;  // each notification, in order
+    std::function<void(const PictureModel&)> check;
+};
+
+void PrintTo(const ModelCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class Model : public ::testing::TestWithParam<ModelCase> {};
+
+TEST_P(Model, TellsEachChangeOnceAndSettlesAsTheWindowReads) {
+    const ModelCase& c = GetParam();
+    const engine::PixelBuffer big = *engine::PixelBuffer::Allocate(40, 30);
+    const engine::PixelBuffer small = *engine::PixelBuffer::Allocate(20, 10);
+    PictureModel model(c.reading);
+    model.SetPicture(&big, false);
+    model.SetTexts({"10", "45", "80"}, {"75", "180", "210"});
+    std::vector<unsigned> told;
+    model.Listen([&](unsigned changes) { told.push_back(changes); });
+    c.act(model, big, small);
+    EXPECT_EQ(told, c.told);
+    c.check(model);
+}
+
+const engine::Levels kDefault =
+    engine::CalcFactors({"10", "45", "80"}, {"75", "180", "210"}).levels;
+
+bool Same(const std::optional<engine::Levels>& a, const engine::Levels& b) {
+    return a && a->black == b.black && a->factor == b.factor;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Model,
+    ::testing::Values(
+        ModelCase{"same_texts_tell_nothing",
+                  Reading::Lenient,
+                  [](M& m, auto&, auto&) {
+                      m.SetTexts({"10", "45", "80"}, {"75", "180", "210"});
+                  },
+                  {},
+                  [](const M& m) { EXPECT_TRUE(Same(m.Points().levels, kDefault)); }},
+        ModelCase{"an_edit_settles_once",
+                  Reading::Lenient,
+                  [](M& m, auto&, auto&) {
+                      m.SetTexts({"12.7", "45", "80"}, {"75", "180", "0"});
+                  },
+                  {M::kPoints},
+                  [](const M& m) {
+                      EXPECT_FALSE(m.Points().levels);
+                      EXPECT_EQ(m.Points().lenient.settled, 2);
+                      EXPECT_EQ(m.Points().lenient.blackTexts[0], "12");
+                  }},
+        ModelCase{"strict_reading_refuses_a_typo",
+                  Reading::Strict,
+                  [](M& m, auto&, auto&) {
+                      m.SetTexts({"10", "1O", "80"}, {"75", "180", "210"});
+                  },
+                  {M::kPoints},
+                  [](const M& m) {
+                      ASSERT_TRUE(m.Points().strict);
+                      EXPECT_EQ(m.Points().strict->channel, engine::Channel::Green);
+                      EXPECT_EQ(m.Points().strict->text, "1O");
+                      EXPECT_FALSE(m.Points().levels);
+                  }},
+        // A drop: the picture and the region it clears in one notification, counted once.
+        ModelCase{"new_picture_clears_the_region",
+                  Reading::Lenient,
+                  [](M& m, auto&, auto& small) {
+                      m.SetRegion(engine::Region{2, 3, 30, 25});
+                      m.SetPicture(&small, false);
+                  },
+                  {M::kRegion, M::kPicture | M::kRegion},
+                  [](const M& m) { EXPECT_FALSE(m.Region()); }},
+        ModelCase{"reload_keeps_the_region_cut_to_the_picture",
+                  Reading::Lenient,
+                  [](M& m, auto&, auto& small) {
+                      m.SetRegion(engine::Region{2, 3, 30, 25});
+                      m.SetPicture(&small, true);
+                  },
+                  {M::kRegion, M::kPicture | M::kRegion},
+                  [](const M& m) {
+                      EXPECT_EQ(m.Region(), (engine::Region{2, 3, 20, 10}));
+                  }},
+        ModelCase{"reload_of_a_region_off_the_picture_clears_it",
+                  Reading::Lenient,
+                  [](M& m, auto&, auto& small) {
+                      m.SetRegion(engine::Region{25, 12, 30, 25});
+                      m.SetPicture(&small, true);
+                  },
+                  {M::kRegion, M::kPicture | M::kRegion},
+                  [](const M& m) { EXPECT_FALSE(m.Region()); }},
+        ModelCase{"preview_of_usable_points",
+                  Reading::Lenient,
+                  [](M& m, auto&, auto&) {
+                      m.SetPreview(true);
+                      m.SetPreview(true);
+                      m.SetClipping(true);
+                  },
+                  {M::kLook, M::kLook},
+                  [](const M& m) { EXPECT_TRUE(Same(m.PreviewLevels(), kDefault)); }},
+        // Nothing to preview during a pass, after a completed one, or without a picture.
+        ModelCase{"no_preview_while_busy_and_a_cancel_forgotten_when_a_pass_starts",
+                  Reading::Lenient,
+                  [](M& m, auto&, auto&) {
+                      m.SetPreview(true);
+                      m.AskCancel();
+                      m.SetBusy(true);
+                  },
+                  {M::kLook, M::kBusy},
+                  [](const M& m) {
+                      EXPECT_FALSE(m.PreviewLevels());
+                      EXPECT_FALSE(m.CancelAsked());
+                  }},
+        ModelCase{"no_preview_of_a_corrected_picture",
+                  Reading::Lenient,
+                  [](M& m, auto&, auto&) {
+                      m.SetPreview(true);
+                      m.SetCorrected(true);
+                  },
+                  {M::kLook, M::kBusy},
+                  [](const M& m) { EXPECT_FALSE(m.PreviewLevels()); }},
+        ModelCase{"no_preview_without_a_picture",
+                  Reading::Lenient,
+                  [](M& m, auto&, auto&) {
+                      m.SetPicture(nullptr, false);
+                      m.SetPreview(true);
+                  },
+                  {M::kPicture, M::kLook},
+                  [](const M& m) { EXPECT_FALSE(m.PreviewLevels()); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tintwell::document
+
+namespace tintwell::ui {
+namespace {
+
+// The commands of each stage, as the main window's table of states gives them.
+TEST(Stages, OfferTheCommandsOfTheStateTable) {
+    struct Row {
+        Stage stage;
+        Commands commands;
+    };
+    for (const Row& r : {Row{Stage::NoPicture, {false, false, false, false, true, true, true}},
+                         Row{Stage::Unchanged, {true, false, false, false, true, true, true}},
+                         Row{Stage::Processing, {false, true, false, false, false, false, false}},
+                         Row{Stage::Processed, {false, false, true, true, true, true, true}},
+                         Row{Stage::Stranded, {false, false, true, false, true, true, true}}})
+        EXPECT_EQ(CommandsFor(r.stage), r.commands) << static_cast<int>(r.stage);
+}
+
+}  // namespace
+}  // namespace tintwell::ui
