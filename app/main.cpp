@@ -4,10 +4,14 @@
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <thread>
 
 #include "app/command_line.h"
 #include "platform/qt_platform.h"
 #include "ui/form1.h"
+#include "ui/qt_worker.h"
+#include "ui/roll_window.h"
 #include "version.h"
 
 namespace {
@@ -74,8 +78,25 @@ int main(int argc, char** argv) {
                      line.wrong.c_str());
         return 2;
     }
+    QCoreApplication::setOrganizationName(QStringLiteral("Tintwell"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tintwell"));
     tintwell::platform::QtPlatform platform;
+    // The roll window goes after its worker has stopped: the worker's jobs work on its model.
+    std::unique_ptr<tintwell::ui::RollWindow> roll;
+    tintwell::ui::QtWorker worker(std::max(1u, std::thread::hardware_concurrency()));
+    const auto showRoll = [&] {
+        if (!roll) roll = std::make_unique<tintwell::ui::RollWindow>(platform, worker);
+        roll->show();
+        roll->raise();
+        roll->activateWindow();
+        return roll.get();
+    };
+    if (line.action == tintwell::app::CommandLine::Action::Roll) {
+        showRoll()->Open(line.paths);
+        return app.exec();
+    }
     tintwell::ui::Form1 window(platform);
+    QObject::connect(&window, &tintwell::ui::Form1::RollAsked, [&] { showRoll()->AskForFiles(); });
     window.show();
     // Open With: the files open as a drop would, once the window is on the screen with its frame.
     if (!line.paths.empty()) window.OpenWhenShown(line.paths);

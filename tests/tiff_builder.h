@@ -45,11 +45,12 @@ struct RawIfd {
 };
 
 // A classic TIFF of 16-bit RGB, `width` x `height`, one row a strip, the pixels' samples
-// 1000·y + 100·x + s; the main directory holds the picture's tags (of which only `strips`
-// offsets and byte counts) and then `main`'s.
+// 1000·y + 100·x + s + `offset` (modulo 65536); the main directory holds the picture's tags (of
+// which only `strips` offsets and byte counts) and then `main`'s.
 class TiffBuilder {
 public:
-    explicit TiffBuilder(bool bigEndian) : m_big(bigEndian) {}
+    explicit TiffBuilder(bool bigEndian, std::uint32_t offset = 0)
+        : m_big(bigEndian), m_offset(offset) {}
 
     std::vector<std::uint8_t> Build(int width, int height, const RawIfd& metadata,
                                     int strips = -1) {
@@ -60,7 +61,8 @@ public:
         for (int y = 0; y < height; ++y) {
             offsets.push_back(static_cast<std::uint32_t>(m_out.size()));
             counts.push_back(static_cast<std::uint32_t>(width * 6));
-            for (int x = 0; x < width * 3; ++x) Append(1000 * y + 100 * (x / 3) + x % 3, 2);
+            for (int x = 0; x < width * 3; ++x)
+                Append((1000 * y + 100 * (x / 3) + x % 3 + m_offset) % 65536, 2);
         }
         if (strips >= 0) offsets.resize(static_cast<std::size_t>(strips));
         RawIfd main = metadata;
@@ -140,6 +142,7 @@ private:
     }
 
     bool m_big;
+    std::uint32_t m_offset;
     std::vector<std::uint8_t> m_out;
 };
 

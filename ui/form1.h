@@ -62,6 +62,10 @@ public:
     // only after it is first shown.
     void OpenWhenShown(std::vector<std::string> files);
 
+signals:
+    // Ctrl+R, or "Open a roll…" in a context menu: the user wants the roll window.
+    void RollAsked();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

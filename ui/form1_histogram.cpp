@@ -29,8 +29,14 @@ void Form1::BuildHistogram() {
         }
     }
     auto* toggle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
-    toggle->setContext(Qt::ApplicationShortcut);  // from the histogram window too
+    toggle->setContext(Qt::WindowShortcut);
     connect(toggle, &QShortcut::activated, this, &Form1::ToggleHistogram);
+    auto* toggleThere = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), m_histogram);
+    connect(toggleThere, &QShortcut::activated, this, &Form1::ToggleHistogram);
+    auto* roll = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
+    connect(roll, &QShortcut::activated, this, &Form1::RollAsked);
+    m_c.pictureArea->AddMenuEntry(QStringLiteral("Open a roll\u2026\tCtrl+R"),
+                                  [this] { emit RollAsked(); });
     FieldsChanged();
 }
 
@@ -61,6 +67,8 @@ void Form1::FieldMenu(QLineEdit* field, QPoint at) {
         m_histogram->Suggest();
     });
     suggest->setEnabled(m_document.HasFile() && m_stage != Stage::Processing);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Open a roll\u2026\tCtrl+R"), this, &Form1::RollAsked);
     menu->exec(field->mapToGlobal(at));
 }
 

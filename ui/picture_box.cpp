@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "engine/pixel.h"
+#include "engine/screen_pixels.h"
 #include "ui/view_mapping.h"
 #include "ui/view_render.h"
 
@@ -31,9 +32,11 @@ const engine::PixelBuffer PictureBox::kNone;
 void PictureBox::Show(const engine::PixelBuffer* pixels) {
     m_reduced.Clear();
     m_pixels = pixels != nullptr ? pixels : &kNone;
-    m_direct = QImage(reinterpret_cast<const uchar*>(m_pixels->Data()), m_pixels->Width(),
-                      m_pixels->Height(), static_cast<qsizetype>(m_pixels->RowSize()),
-                      QImage::Format_RGB32);
+    m_direct = m_pixels->IsScreenLayout()
+                   ? QImage(reinterpret_cast<const uchar*>(m_pixels->Data()), m_pixels->Width(),
+                            m_pixels->Height(), static_cast<qsizetype>(m_pixels->RowSize()),
+                            QImage::Format_RGB32)
+                   : QImage();
     m_reducedBuilt = false;
     m_staleFirst = m_staleLast = -1;
     m_drawn = QImage();
@@ -56,7 +59,9 @@ void PictureBox::SetZoom(double zoom) {
 
 std::int32_t PictureBox::Point(int x, int y) const {
     if (x < 0 || y < 0 || x >= m_pixels->Width() || y >= m_pixels->Height()) return -1;
-    return static_cast<std::int32_t>(engine::PixelToColour(m_pixels->Row(y)[x]));
+    std::uint32_t shown = 0;
+    engine::ScreenPixels(*m_pixels, y, x, 1, &shown);
+    return static_cast<std::int32_t>(engine::PixelToColour(shown));
 }
 
 void PictureBox::RowChanged(int y) {
@@ -102,13 +107,13 @@ void PictureBox::FlushRepaint() {
     m_sinceRepaint.restart();
 }
 
-void PictureBox::Draw(QImage& into, QRect device) {
+void PictureBox::Draw(QImage& into, QRect device, const engine::ShownRule* rule) {
     if (m_zoom < 1.0) BringReducedViewInStep();
     RenderView(*m_pixels, m_reduced, m_zoom,
                {device.x(), device.y(), device.width(), device.height()},
                reinterpret_cast<std::uint32_t*>(into.scanLine(0)),
                static_cast<std::size_t>(into.bytesPerLine()) / sizeof(std::uint32_t),
-               palette().window().color().rgb());
+               palette().window().color().rgb(), rule);
 }
 
 // Draws what has changed of the whole view kept as drawn; false where the view is too large to
@@ -159,15 +164,20 @@ void PictureBox::paintEvent(QPaintEvent* event) {
                        QPoint(static_cast<int>(std::ceil((area.right() + 1) * dpr)) - 1,
                               static_cast<int>(std::ceil((area.bottom() + 1) * dpr)) - 1));
     const QRectF target(QPointF(device.topLeft()) / dpr, QSizeF(device.size()) / dpr);
-    if (m_zoom == 1.0 && m_look.IsPlain()) {
+    if (m_zoom == 1.0 && m_look.IsPlain() && !m_direct.isNull()) {
         painter.drawImage(target, m_direct, QRectF(device));
     } else if (BringDrawnViewInStep()) {
         painter.drawImage(target, Shown(), QRectF(device));
     } else {
+        // At 100% and above an exact preview works on the picture's own samples; the clipping
+        // warning then goes on what it shows.
+        Look look = m_look;
+        const engine::ShownRule* rule = m_zoom >= 1.0 ? m_look.exact.get() : nullptr;
+        if (rule != nullptr) look.preview.reset();
         QImage shown(device.size(), QImage::Format_RGB32);
-        Draw(shown, device);
+        Draw(shown, device, rule);
         for (int y = 0; y < shown.height(); ++y)
-            ApplyLook(m_look, reinterpret_cast<std::uint32_t*>(shown.scanLine(y)),
+            ApplyLook(look, reinterpret_cast<std::uint32_t*>(shown.scanLine(y)),
                       static_cast<std::size_t>(shown.width()));
         shown.setDevicePixelRatio(dpr);
         painter.drawImage(target.topLeft(), shown);

@@ -12,17 +12,16 @@
 
 namespace tintwell::ui {
 
-// Shows a picture it does not own (the document's) at a zoom (at 100% one picture pixel is one
-// device pixel, whatever the screen's scale factor); the correction pass writes straight into
-// the pixels this widget paints from, and tells it which rows it changed. It takes the size of
-// the picture as shown.
+// Shows a picture it does not own (the document's, or a roll's frame, of any layout: 16-bit
+// samples as round(v / 257)) at a zoom (at 100% one picture pixel is one device pixel, whatever
+// the screen's scale factor); the correction pass writes straight into the pixels this widget
+// paints from, and tells it which rows it changed. It takes the size of the picture as shown.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 
-    // Shows this picture from now on, in the screen layout; the zoom stays. The pixels stay
-    // valid until the next call.
+    // Shows this picture from now on; the zoom stays. The pixels stay valid until the next call.
     void Show(const engine::PixelBuffer* pixels);
     const engine::PixelBuffer& Pixels() const { return *m_pixels; }
     QSize PictureSize() const { return {m_pixels->Width(), m_pixels->Height()}; }
@@ -67,7 +66,7 @@ private:
 
     void BringReducedViewInStep();
     QRect ViewRectOfRows(int first, int last) const;
-    void Draw(QImage& into, QRect device);
+    void Draw(QImage& into, QRect device, const engine::ShownRule* rule = nullptr);
     bool BringDrawnViewInStep();
     const QImage& Shown();
     void PaintRegion(QPainter& painter) const;

@@ -123,6 +123,11 @@ void PictureView::BuildZoomBox() {
     m_zoomBox->hide();
 }
 
+void PictureView::AddMenuEntry(const QString& text, std::function<void()> action) {
+    m_zoomBox->menu()->addSeparator();
+    m_zoomBox->menu()->addAction(text, this, std::move(action));
+}
+
 void PictureView::SetLookNote(const QString& note, bool preview, bool clipping) {
     m_lookNote = note;
     m_previewAction->setChecked(preview);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QScrollArea>
+#include <functional>
 
 class QAction;
 class QToolButton;
@@ -33,6 +34,8 @@ public:
 
     // What the zoom box says after the zoom: the preview and the clipping warning, as they are.
     void SetLookNote(const QString& note, bool preview, bool clipping);
+    // A further entry of the zoom box's menu.
+    void AddMenuEntry(const QString& text, std::function<void()> action);
 
 signals:
     void PreviewAsked();

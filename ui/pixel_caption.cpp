@@ -11,21 +11,20 @@ void AppendNumber(std::string& out, std::int32_t value) {
 
 }  // namespace
 
+std::string SampleReadout(const engine::PerChannel<int>& values) {
+    std::string readout = "    [ R =";
+    AppendNumber(readout, values[0]);
+    readout += "  G =";
+    AppendNumber(readout, values[1]);
+    readout += "  B =";
+    AppendNumber(readout, values[2]);
+    return readout + " ]";
+}
+
 std::string PixelCaption(const std::string& path, std::int32_t colour) {
     // Division truncates toward zero, so -1 gives green and blue 0.
-    const std::int32_t r = colour & 255;
-    const std::int32_t g = (colour / 256) & 255;
-    const std::int32_t b = (colour / 65536) & 255;
-    std::string caption = "Tintwell - ";
-    caption += path;
-    caption += "    [ R =";
-    AppendNumber(caption, r);
-    caption += "  G =";
-    AppendNumber(caption, g);
-    caption += "  B =";
-    AppendNumber(caption, b);
-    caption += " ]";
-    return caption;
+    return "Tintwell - " + path +
+           SampleReadout({colour & 255, (colour / 256) & 255, (colour / 65536) & 255});
 }
 
 }  // namespace tintwell::ui

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
+
+#include "engine/screen_pixels.h"
 
 namespace tintwell::ui {
 namespace {
@@ -35,10 +38,21 @@ void HalveRow(const std::uint32_t* top, const std::uint32_t* bottom, int belowWi
     }
 }
 
+// A picture of another layout than the screen's is halved from its rows as the screen shows
+// them, so that every level is what a copy in the screen's layout would give.
 void HalveRows(const engine::PixelBuffer& below, engine::PixelBuffer& level, int first, int last) {
+    const bool screen = below.IsScreenLayout();
+    std::vector<std::uint32_t> top(screen ? 0 : below.Stride()), bottom(top.size());
     for (int y = first; y <= last; ++y) {
-        const int bottom = std::min(2 * y + 1, below.Height() - 1);
-        HalveRow(below.Row(2 * y), below.Row(bottom), below.Width(), level.Row(y), level.Width());
+        const int next = std::min(2 * y + 1, below.Height() - 1);
+        const std::uint32_t* a = below.Row(2 * y);
+        const std::uint32_t* b = below.Row(next);
+        if (!screen) {
+            engine::ScreenPixels(below, 2 * y, 0, below.Width(), top.data());
+            engine::ScreenPixels(below, next, 0, below.Width(), bottom.data());
+            a = top.data(), b = bottom.data();
+        }
+        HalveRow(a, b, below.Width(), level.Row(y), level.Width());
     }
 }
 

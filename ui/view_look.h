@@ -5,16 +5,21 @@
 #include <memory>
 
 #include "engine/levels_table.h"
+#include "engine/screen_pixels.h"
 
 namespace tintwell::ui {
 
 // How the view shows the picture beyond its zoom: as Process would make it with the fields as
 // they stand (the preview), and where the colours it shows clip.
+// The preview is `exact` at 100% and above where the picture is not in the screen's layout
+// (16-bit samples: the rule on the samples themselves), and `preview` on the drawn colours
+// everywhere else.
 struct Look {
     std::shared_ptr<const engine::LevelsTable> preview;  // none: the picture as it is
+    std::shared_ptr<const engine::ShownRule> exact;
     bool clipping = false;
 
-    bool IsPlain() const { return !preview && !clipping; }
+    bool IsPlain() const { return !preview && !exact && !clipping; }
 };
 
 inline constexpr std::uint32_t kClippedWhite = 0xFFFF0000u;  // pure red

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/pixel.h"
+#include "engine/screen_pixels.h"
 #include "ui/view_mapping.h"
 
 namespace tintwell::ui {
@@ -89,6 +90,7 @@ void RenderAveraged(const engine::PixelBuffer& level, double ratio, double scale
     // for top to bottom, so the oldest goes first.
     std::vector<Planes> filtered;
     std::vector<int> filteredRow;
+    std::vector<std::uint32_t> screenRow;
     auto rowOf = [&](int j) -> const Planes& {
         for (std::size_t i = 0; i < filteredRow.size(); ++i) {
             if (filteredRow[i] == j) return filtered[i];
@@ -102,7 +104,13 @@ void RenderAveraged(const engine::PixelBuffer& level, double ratio, double scale
                 std::min_element(filteredRow.begin(), filteredRow.end()) - filteredRow.begin());
             filteredRow[slot] = j;
         }
-        FilterRow(level.Row(j), x, filtered[slot]);
+        if (level.IsScreenLayout()) {
+            FilterRow(level.Row(j), x, filtered[slot]);
+        } else {  // the picture itself, of another layout: its row as the screen shows it
+            screenRow.resize(level.Stride());
+            engine::ScreenPixels(level, j, 0, level.Width(), screenRow.data());
+            FilterRow(screenRow.data(), x, filtered[slot]);
+        }
         return filtered[slot];
     };
     std::vector<std::uint32_t> r(rect.width), g(rect.width), b(rect.width);
@@ -130,33 +138,49 @@ void RenderAveraged(const engine::PixelBuffer& level, double ratio, double scale
     }
 }
 
+// Each device pixel the picture pixel under its centre, as the screen shows it (or as `rule`
+// makes it); the picture's pixels of a row are made once for all the device rows they cover.
 void RenderNearest(const engine::PixelBuffer& picture, double zoom, DeviceRect rect,
-                   std::uint32_t* out, std::size_t stride, std::uint32_t background) {
+                   std::uint32_t* out, std::size_t stride, std::uint32_t background,
+                   const engine::ShownRule* rule) {
     std::vector<int> column(rect.width);
+    int first = picture.Width(), last = -1;
     for (int dx = 0; dx < rect.width; ++dx) {
         const int px = PixelOfDevice(rect.x + dx, zoom);
         column[dx] = px < picture.Width() ? px : -1;
+        if (column[dx] >= 0) first = std::min(first, px), last = std::max(last, px);
     }
+    std::vector<std::uint32_t> shown(static_cast<std::size_t>(std::max(0, last - first + 1)));
+    int shownRow = -1;
     for (int dy = 0; dy < rect.height; ++dy) {
         std::uint32_t* o = out + static_cast<std::size_t>(dy) * stride;
         const int py = PixelOfDevice(rect.y + dy, zoom);
-        if (py >= picture.Height()) {
+        if (py >= picture.Height() || last < 0) {
             std::fill_n(o, rect.width, background);
             continue;
         }
-        const std::uint32_t* row = picture.Row(py);
+        if (py != shownRow) {
+            const int n = last - first + 1;
+            if (rule != nullptr) {
+                rule->Show(picture, py, first, n, shown.data());
+            } else {
+                engine::ScreenPixels(picture, py, first, n, shown.data());
+            }
+            shownRow = py;
+        }
         for (int dx = 0; dx < rect.width; ++dx)
-            o[dx] = column[dx] < 0 ? background : row[column[dx]];
+            o[dx] = column[dx] < 0 ? background : shown[column[dx] - first];
     }
 }
 
 }  // namespace
 
 void RenderView(const engine::PixelBuffer& picture, const ReducedView& reduced, double zoom,
-                DeviceRect rect, std::uint32_t* out, std::size_t stride, std::uint32_t background) {
+                DeviceRect rect, std::uint32_t* out, std::size_t stride, std::uint32_t background,
+                const engine::ShownRule* rule) {
     if (rect.width <= 0 || rect.height <= 0) return;
     if (zoom >= 1.0 || picture.IsEmpty()) {
-        return RenderNearest(picture, zoom, rect, out, stride, background);
+        return RenderNearest(picture, zoom, rect, out, stride, background, rule);
     }
     // The coarsest level still at least as fine as the zoom: at most two level pixels (or a few
     // more below the last level) go into a device pixel along each axis.

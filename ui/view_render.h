@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/pixel_buffer.h"
+#include "engine/screen_pixels.h"
 #include "ui/reduced_view.h"
 
 namespace tintwell::ui {
@@ -17,8 +18,10 @@ struct DeviceRect {
 // pixels apart. At 100% and above each device pixel takes the picture pixel under its centre,
 // so that a picture pixel is a sharp square; below 100% it takes the average of the picture
 // pixels it covers, weighted by how much of each it covers, worked out from the reduced level
-// just finer than the zoom. Device pixels off the picture get `background`.
+// just finer than the zoom. Device pixels off the picture get `background`. A picture of any
+// layout shows as the screen shows it; at 100% and above, with `rule`, as the rule makes it.
 void RenderView(const engine::PixelBuffer& picture, const ReducedView& reduced, double zoom,
-                DeviceRect rect, std::uint32_t* out, std::size_t stride, std::uint32_t background);
+                DeviceRect rect, std::uint32_t* out, std::size_t stride, std::uint32_t background,
+                const engine::ShownRule* rule = nullptr);
 
 }  // namespace tintwell::ui

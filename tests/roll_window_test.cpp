@@ -1,0 +1,289 @@
+// The roll window under the offscreen platform, its work run step by step: a folder of 16-bit
+// TIFFs with a damaged one, moving between frames, the preview against what the roll program
+// writes, pickers and suggestions, and correcting into a folder and over the originals.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <cmath>
+#include <deque>
+
+#include "document/intake.h"
+#include "fake_platform.h"
+#include "program_runner.h"
+#include "temp_dir.h"
+#include "tiff_builder.h"
+#include "ui/picture_box.h"
+#include "ui/picture_view.h"
+#include "ui/roll_window.h"
+
+namespace tintwell::tests {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Jobs run when the test says; what they hand back is handed back at once.
+class StepWorker : public document::Worker {
+public:
+    void Start(std::function<void()> job, bool urgent) override {
+        urgent ? m_jobs.push_front(std::move(job)) : m_jobs.push_back(std::move(job));
+    }
+    void Post(std::function<void()> done) override { done(); }
+    void RunAll() {
+        while (!m_jobs.empty()) {
+            auto job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            job();
+        }
+    }
+
+private:
+    std::deque<std::function<void()>> m_jobs;
+};
+
+// "f3.tif" (built up piece by piece: GCC 12 warns wrongly of "f" + a number).
+std::string Name(char letter, int i) {
+    std::string name(1, letter);
+    name += std::to_string(i);
+    name += ".tif";
+    return name;
+}
+
+const QStringList kNames = {"rollBlackR", "rollBlackG", "rollBlackB",
+                            "rollWhiteR", "rollWhiteG", "rollWhiteB"};
+
+struct Roll {
+    TempDir dir;
+    FakePlatform platform;
+    StepWorker worker;
+    ui::RollWindow window{platform, worker};
+
+    Roll() {
+        for (int i = 0; i < 3; ++i)
+            WriteBytes(dir / Name('f', i), TiffBuilder(false, 3000 * i).Build(40, 30, {}));
+        WriteBytes(dir / "f3.tif", {'j', 'u', 'n', 'k'});
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+        window.Open({dir.Path().string()});
+        worker.RunAll();
+    }
+    template <typename W = QWidget>
+    W* Find(const char* name) const {
+        return window.findChild<W*>(QString::fromLatin1(name));
+    }
+    void SetPoints(const QStringList& texts) {
+        for (int i = 0; i < 6; ++i) {
+            QLineEdit* f = Find<QLineEdit>(qPrintable(kNames[i]));
+            f->selectAll();
+            QTest::keyClicks(f, texts[i]);
+        }
+    }
+    QStringList Points() const {
+        QStringList out;
+        for (const QString& n : kNames) out << Find<QLineEdit>(qPrintable(n))->text();
+        return out;
+    }
+    void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
+    fs::path Frame(int i) const { return dir / Name('f', i); }
+};
+
+// What a run of the roll program prints last, and what it writes.
+std::string Batch(const fs::path& dir, const std::string& args) {
+    std::vector<std::string> words = {TINTWELL_BATCH_PROGRAM};
+    std::istringstream in(args);
+    for (std::string w; in >> w;) words.push_back(w);
+    return RunProgram(dir, words, Output::File, 0).out;
+}
+
+engine::PixelBuffer Read(const fs::path& file) {
+    auto taken = document::TakeIn(file.string(), document::Names::Pictures);
+    return taken ? std::move(taken.Value().picture.pixels) : engine::PixelBuffer{};
+}
+
+int Sample(const engine::PixelBuffer& p, int x, int y, int s) {
+    return reinterpret_cast<const std::uint16_t*>(p.Bytes(y))[x * 3 + s];
+}
+
+class RollWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void opensAFolderAndLeavesTheDamagedFileOut();
+    void movesBetweenFramesKeepingTheZoom();
+    void previewAt100IsWhatTheRollProgramWrites();
+    void pickersTakeTheRegionsMeansOfItsOwnSamples();
+    void suggestsForTheRollAsTheRollProgramDoes();
+    void correctsIntoAFolderAsTheRollProgramDoes();
+    void cancelLeavesEveryFileWholeOrUnwritten();
+    void replacesOriginalsOnlyAfterTheQuestion();
+};
+
+void RollWindowTest::opensAFolderAndLeavesTheDamagedFileOut() {
+    Roll r;
+    auto* strip = r.Find<QListWidget>("frames");
+    QCOMPARE(strip->accessibleName(), QStringLiteral("Frames"));
+    QCOMPARE(strip->count(), 4);
+    QCOMPARE(strip->item(3)->data(Qt::AccessibleTextRole).toString(), QStringLiteral("f3.tif"));
+    QCOMPARE(strip->item(3)->data(Qt::AccessibleDescriptionRole).toString(),
+             QStringLiteral("it is not a TIFF file"));
+    QVERIFY(strip->item(0)->text().endsWith(QStringLiteral("40 x 30, 16-bit")));
+    QCOMPARE(r.Find<QLabel>("framesReady")->text(), QStringLiteral("4 of 4 frames ready"));
+    QCOMPARE(strip->currentRow(), 0);
+    QCOMPARE(r.window.windowTitle(),
+             QStringLiteral("Tintwell Roll - ") + QString::fromStdString(r.dir.Path().string()));
+    QCOMPARE(r.Find<QLineEdit>("outputFolder")->text(),
+             QString::fromStdString((r.dir / "corrected").string()));
+    // A click shows the pixel's own 16-bit values.
+    auto* frame = r.Find<ui::PictureBox>("frame");
+    r.window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0, QPointF(0, 0));
+    QTest::mouseClick(frame, Qt::LeftButton, {}, QPoint(7, 4));
+    QVERIFY2(r.window.windowTitle().endsWith(QStringLiteral("[ R = 4700  G = 4701  B = 4702 ]")),
+             qPrintable(r.window.windowTitle()));
+}
+
+void RollWindowTest::movesBetweenFramesKeepingTheZoom() {
+    Roll r;
+    auto* view = r.window.findChild<ui::PictureView*>("frameArea");
+    view->ZoomTo(2.0, QPointF(0, 0));
+    QTest::keyClick(&r.window, Qt::Key_PageDown);
+    r.worker.RunAll();
+    QCOMPARE(r.Find<QListWidget>("frames")->currentRow(), 1);
+    QCOMPARE(view->Zoom(), 2.0);
+    QCOMPARE(r.Find<ui::PictureBox>("frame")->Pixels().Width(), 40);
+    QCOMPARE(Sample(r.Find<ui::PictureBox>("frame")->Pixels(), 0, 0, 0), 3000);
+    QTest::keyClick(&r.window, Qt::Key_PageUp);
+    r.worker.RunAll();
+    QCOMPARE(Sample(r.Find<ui::PictureBox>("frame")->Pixels(), 0, 0, 0), 0);
+}
+
+void RollWindowTest::previewAt100IsWhatTheRollProgramWrites() {
+    Roll r;
+    r.SetPoints({"2", "9", "30", "120", "80.5", "140"});
+    r.window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0, QPointF(0, 0));
+    const QImage shown =
+        r.Find<ui::PictureBox>("frame")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    Batch(r.dir.Path(), "--black 2,9,30 --white 120,80.5,140 --output out f0.tif");
+    const engine::PixelBuffer written = Read(r.dir / "out" / "f0.tif");
+    QCOMPARE(written.Width(), 40);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            const QRgb p = shown.pixel(x, y);
+            const std::array<int, 3> want = {(Sample(written, x, y, 0) + 128) / 257,
+                                             (Sample(written, x, y, 1) + 128) / 257,
+                                             (Sample(written, x, y, 2) + 128) / 257};
+            QCOMPARE((std::array<int, 3>{qRed(p), qGreen(p), qBlue(p)}), want);
+        }
+    }
+}
+
+void RollWindowTest::pickersTakeTheRegionsMeansOfItsOwnSamples() {
+    Roll r;
+    auto* frame = r.Find<ui::PictureBox>("frame");
+    r.window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0, QPointF(0, 0));
+    QTest::mousePress(frame, Qt::LeftButton, Qt::ShiftModifier, QPoint(3, 2));
+    QTest::mouseMove(frame, QPoint(10, 9));
+    QTest::mouseRelease(frame, Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 9));
+    const engine::PixelBuffer f0 = Read(r.Frame(0));
+    std::array<double, 3> sums{};
+    for (int y = 2; y <= 9; ++y)
+        for (int x = 3; x <= 10; ++x)
+            for (int s = 0; s < 3; ++s) sums[s] += Sample(f0, x, y, s) / 257.0;
+    QStringList means;
+    for (double sum : sums) means << QString::number(std::nearbyint(sum / 64));
+    const QStringList before = r.Points();
+    r.Click("blackFromRegion");
+    QCOMPARE(r.Points(), means + before.mid(3));
+    r.Click("whiteFromRegion");
+    QCOMPARE(r.Points(), means + means);
+    QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier);  // the white pick undone
+    QCOMPARE(r.Points(), means + before.mid(3));
+    QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(r.Points(), means + means);
+}
+
+void RollWindowTest::suggestsForTheRollAsTheRollProgramDoes() {
+    Roll r;
+    const std::string out = Batch(r.dir.Path(), "--suggest f0.tif f1.tif f2.tif");
+    const std::string last = out.substr(out.rfind("--black"));
+    r.Click("suggestRoll");
+    const QStringList p = r.Points();
+    QCOMPARE(QString::fromStdString(last.substr(0, last.find("  ("))),
+             QStringLiteral("--black %1,%2,%3 --white %4,%5,%6")
+                 .arg(p[0], p[1], p[2], p[3], p[4], p[5]));
+}
+
+void RollWindowTest::correctsIntoAFolderAsTheRollProgramDoes() {
+    Roll r;
+    r.SetPoints({"2", "9", "30", "120", "80.5", "140"});
+    r.Click("correctRoll");
+    r.worker.RunAll();
+    Batch(r.dir.Path(),
+          "--black 2,9,30 --white 120,80.5,140 --output by-batch f0.tif f1.tif f2.tif");
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = Name('f', i);
+        QCOMPARE(ReadBytes(r.dir / "corrected" / name), ReadBytes(r.dir / "by-batch" / name));
+    }
+    QVERIFY(!fs::exists(r.dir / "corrected" / "f3.tif"));
+    QCOMPARE(r.Find<QLabel>("summary")->text(),
+             QStringLiteral("3 of 3 files corrected into ") +
+                 QString::fromStdString((r.dir / "corrected").string()));
+    QVERIFY(r.Find<QListWidget>("frames")->item(1)->text().endsWith(QStringLiteral("corrected")));
+}
+
+void RollWindowTest::cancelLeavesEveryFileWholeOrUnwritten() {
+    Roll r;
+    for (int i = 3; i < 9; ++i)
+        WriteBytes(r.dir / Name('g', i), TiffBuilder(false, 100 * i).Build(40, 30, {}));
+    r.window.Open({r.dir.Path().string()});
+    r.worker.RunAll();
+    bool cancelled = false;
+    r.window.Model().Listen([&](unsigned) {
+        if (!cancelled && r.window.Model().Correcting().done >= 1) {
+            cancelled = true;
+            r.Click("cancelRoll");
+        }
+    });
+    r.SetPoints({"2", "9", "30", "120", "80.5", "140"});
+    r.Click("correctRoll");
+    r.worker.RunAll();
+    QVERIFY(cancelled);
+    Batch(r.dir.Path(),
+          "--black 2,9,30 --white 120,80.5,140 --output by-batch f0.tif f1.tif "
+          "f2.tif g3.tif g4.tif g5.tif g6.tif g7.tif g8.tif");
+    int written = 0;
+    for (const auto& e : fs::directory_iterator(r.dir / "corrected")) {
+        QCOMPARE(ReadBytes(e.path()), ReadBytes(r.dir / "by-batch" / e.path().filename()));
+        ++written;
+    }
+    QVERIFY2(written >= 1 && written < 9, qPrintable(QString::number(written)));
+    QVERIFY(r.Find<QLabel>("summary")->text().startsWith(QStringLiteral("Cancelled: ")));
+}
+
+void RollWindowTest::replacesOriginalsOnlyAfterTheQuestion() {
+    Roll r;
+    const auto original = ReadBytes(r.Frame(1));
+    r.SetPoints({"2", "9", "30", "120", "80.5", "140"});
+    r.Find<QCheckBox>("replaceOriginals")->setChecked(true);
+    r.platform.answers = {platform::Answer::No};
+    r.Click("correctRoll");
+    r.worker.RunAll();
+    QCOMPARE(r.platform.messages.back().prompt,
+             std::string("Replace the 3 original files of the roll with their corrections? The "
+                         "originals can't be had back."));
+    QCOMPARE(ReadBytes(r.Frame(1)), original);
+    Batch(r.dir.Path(), "--black 2,9,30 --white 120,80.5,140 --output by-batch f1.tif");
+    r.platform.answers = {platform::Answer::Yes};
+    r.Click("correctRoll");
+    r.worker.RunAll();
+    QCOMPARE(ReadBytes(r.Frame(1)), ReadBytes(r.dir / "by-batch" / "f1.tif"));
+    QVERIFY(!fs::exists(r.dir / "corrected"));
+}
+
+}  // namespace
+}  // namespace tintwell::tests
+
+QTEST_MAIN(tintwell::tests::RollWindowTest)
+#include "roll_window_test.moc"

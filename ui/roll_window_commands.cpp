@@ -1,0 +1,190 @@
+// The roll window's commands, and how it shows what its model says.
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <cmath>
+
+#include "document/reason.h"
+#include "engine/levels_table.h"
+#include "ui/frame_strip.h"
+#include "ui/picture_box.h"
+#include "ui/picture_view.h"
+#include "ui/pixel_caption.h"
+#include "ui/roll_window.h"
+
+namespace tintwell::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The points remembered for a roll's folder, in the user's settings, never beside the scans.
+QString SettingsKey(const fs::path& folder) {
+    return QStringLiteral("roll-points/") +
+           QString::fromLatin1(QByteArray(folder.c_str()).toPercentEncoding());
+}
+
+std::string Joined(const engine::PerChannel<std::string>& texts) {
+    return texts[0] + "," + texts[1] + "," + texts[2];
+}
+
+std::optional<engine::PerChannel<std::string>> Split(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 3) return std::nullopt;
+    return engine::PerChannel<std::string>{parts[0].toStdString(), parts[1].toStdString(),
+                                           parts[2].toStdString()};
+}
+
+}  // namespace
+
+void RollWindow::Open(const std::vector<std::string>& paths) {
+    const bool first = m_model.Frames().empty();
+    m_model.Add(paths);
+    if (first && !m_model.Frames().empty()) RecallPoints();
+    const std::string folder = m_model.Folder().string();
+    if (!folder.empty() && m_outputFor != folder) {
+        m_outputFor = folder;
+        m_output->setText(QFile::decodeName((m_model.Folder() / "corrected").c_str()));
+    }
+    setWindowTitle(Title());
+}
+
+void RollWindow::AskForFiles() {
+    QFileDialog dialog(this, QStringLiteral("Open a roll: picture files, or a folder"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilter(
+        QStringLiteral("Pictures (*.bmp *.BMP *.tif *.TIF *.tiff *.TIFF *.png "
+                       "*.PNG);;All files (*)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, false);
+    if (dialog.exec() != QDialog::Accepted) return;
+    std::vector<std::string> paths;
+    for (const QString& f : dialog.selectedFiles())
+        paths.push_back(QFile::encodeName(f).toStdString());
+    Open(paths);
+}
+
+void RollWindow::Changed(unsigned changes) {
+    using R = document::RollModel;
+    if (changes & (R::kFrames | R::kShown)) {
+        m_strip->ShowFrames(m_model.Frames(), m_model.Shown());
+        std::size_t ready = 0;
+        for (const auto& f : m_model.Frames()) ready += f.state != document::Frame::State::Reading;
+        m_ready->setText(
+            QStringLiteral("%1 of %2 frames ready").arg(ready).arg(m_model.Frames().size()));
+    }
+    if (changes & R::kHistory) Remember();
+    if (changes & (R::kCorrecting | R::kHistory | R::kFrames)) ShowProgress();
+}
+
+void RollWindow::ViewChanged(unsigned changes) {
+    using M = document::PictureModel;
+    if (changes & M::kPicture) m_view->Picture()->Show(m_model.View().Picture());
+    if (changes & M::kRegion) m_view->Picture()->SetRegion(m_model.View().Region());
+    UpdateLook();
+    ShowProgress();
+}
+
+// The preview is the export: at 100% and above, the rule on the frame's own samples.
+void RollWindow::UpdateLook() {
+    const document::PictureModel& view = m_model.View();
+    Look look;
+    look.clipping = view.Clipping();
+    QString note;
+    if (const auto levels = view.PreviewLevels()) {
+        look.preview = std::make_shared<const engine::LevelsTable>(*levels);
+        if (!view.Picture()->IsScreenLayout())
+            look.exact =
+                std::make_shared<const engine::ShownLevels>(*levels, view.Picture()->GetLayout());
+        note = QStringLiteral("Preview");
+    } else if (view.Preview() && view.Points().strict) {
+        note =
+            QStringLiteral("no preview: ") + QString::fromStdString(document::PointsReason(
+                                                 *view.Points().strict, document::Framing::Roll));
+    } else if (view.Preview()) {
+        note = QStringLiteral("Preview (nothing to show)");
+    }
+    if (view.Clipping())
+        note += note.isEmpty() ? QStringLiteral("Clipping") : QStringLiteral(", clipping");
+    m_view->Picture()->SetLook(std::move(look));
+    m_view->SetLookNote(note, view.Preview(), view.Clipping());
+}
+
+// The pixel's own values, 16-bit ones for a 16-bit frame.
+void RollWindow::ShowReadout(int x, int y) {
+    const engine::PixelBuffer* p = m_model.View().Picture();
+    if (p == nullptr || x < 0 || y < 0 || x >= p->Width() || y >= p->Height()) return;
+    setWindowTitle(Title() + QString::fromStdString(SampleReadout(engine::SamplesAt(*p, x, y))));
+}
+
+void RollWindow::ShowProgress() {
+    const document::RollModel::Progress& p = m_model.Correcting();
+    m_correct->setEnabled(!p.running && m_model.View().Points().levels &&
+                          !m_model.Frames().empty());
+    m_cancel->setEnabled(p.running);
+    m_suggestRoll->setEnabled(m_model.RollSuggestion().has_value());
+    m_summary->setText(QString::fromStdString(p.summary));
+    m_progress->setMaximum(static_cast<int>(std::max<std::size_t>(1, p.files)));
+    m_progress->setValue(static_cast<int>(p.done));
+    if (!p.running) return m_progress->setFormat(QStringLiteral("%v of %m files"));
+    const double rate = p.seconds > 0 ? p.pixels / 1e6 / p.seconds : 0;
+    QString text = QStringLiteral("%v of %m files, %1 megapixels a second").arg(rate, 0, 'f', 0);
+    if (p.done > 0 && p.done < p.files) {
+        const long left = std::lround(p.seconds / p.done * (p.files - p.done));
+        text +=
+            QStringLiteral(", %1:%2 left").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+    }
+    m_progress->setFormat(text);
+}
+
+void RollWindow::WritePoints(const engine::PerChannel<int>* blacks,
+                             const engine::PerChannel<int>* whites) {
+    engine::PerChannel<std::string> b = m_model.View().Blacks(), w = m_model.View().Whites();
+    for (int c = 0; c < engine::kChannels; ++c) {
+        if (blacks != nullptr) b[c] = std::to_string((*blacks)[c]);
+        if (whites != nullptr) w[c] = std::to_string((*whites)[c]);
+    }
+    m_model.SetPoints(b, w);
+}
+
+void RollWindow::SuggestForTheRoll() {
+    if (const auto points = m_model.RollSuggestion()) WritePoints(&points->black, &points->white);
+}
+
+// Into the output folder; over the originals only when asked for, and after a question.
+void RollWindow::CorrectRoll() {
+    if (!m_correct->isEnabled()) return;
+    const bool inPlace = m_replace->isChecked();
+    if (inPlace) {
+        std::size_t taken = 0;
+        for (const auto& f : m_model.Frames()) taken += f.state != document::Frame::State::Refused;
+        const std::string question = "Replace the " + std::to_string(taken) +
+                                     " original files of the roll with their corrections? The "
+                                     "originals can't be had back.";
+        if (m_platform.MsgBox(question, platform::MsgStyle::YesNoWarning, "Tintwell Roll") !=
+            platform::Answer::Yes)
+            return;
+    }
+    m_model.Correct(QFile::encodeName(m_output->text()).toStdString(), inPlace);
+}
+
+void RollWindow::Remember() const {
+    if (m_model.Frames().empty()) return;
+    QSettings settings;
+    settings.setValue(SettingsKey(m_model.Folder()),
+                      QString::fromStdString(Joined(m_model.View().Blacks()) + ";" +
+                                             Joined(m_model.View().Whites())));
+}
+
+void RollWindow::RecallPoints() {
+    const QStringList kept =
+        QSettings().value(SettingsKey(m_model.Folder())).toString().split(QLatin1Char(';'));
+    if (kept.size() != 2) return;
+    const auto blacks = Split(kept[0]), whites = Split(kept[1]);
+    if (blacks && whites) m_model.StartFrom(*blacks, *whites);
+}
+
+}  // namespace tintwell::ui
