@@ -218,7 +218,11 @@ bool RollModel::Correct(const fs::path& folder, bool inPlace) {
             },
             [this](std::size_t done, std::uint64_t pixels) {
                 m_worker.Post([this, done, pixels] {
-                    m_progress.done = done, m_progress.pixels = pixels;
+                    m_progress.done = std::max(m_progress.done, done);
+                    m_progress.pixels = std::max(m_progress.pixels, pixels);
+                    m_progress.seconds =
+                        std::chrono::duration<double>(std::chrono::steady_clock::now() - m_started)
+                            .count();
                     Tell(kCorrecting);
                 });
             });
@@ -231,6 +235,7 @@ bool RollModel::Correct(const fs::path& folder, bool inPlace) {
 
 void RollModel::Reported(std::size_t index, const Outcome& outcome) {
     Frame& f = m_frames[m_correcting[index]];
+    m_progress.pixels += outcome.kind == Outcome::Kind::Done ? outcome.pixels : 0;
     f.state =
         outcome.kind == Outcome::Kind::Done ? Frame::State::Corrected : Frame::State::NotCorrected;
     // The line names the file first; the frame's item names it already.

@@ -62,13 +62,12 @@ void Form1::FieldMenu(QLineEdit* field, QPoint at) {
     menu->addAction(m_histogram->isVisible() ? QStringLiteral("Hide histogram\tCtrl+H")
                                              : QStringLiteral("Show histogram\tCtrl+H"),
                     this, &Form1::ToggleHistogram);
+    menu->addAction(QStringLiteral("Open a roll\u2026\tCtrl+R"), this, &Form1::RollAsked);
     QAction* suggest = menu->addAction(QStringLiteral("Suggest points"), this, [this] {
         ShowHistogram();
         m_histogram->Suggest();
     });
     suggest->setEnabled(m_document.HasFile() && m_stage != Stage::Processing);
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Open a roll\u2026\tCtrl+R"), this, &Form1::RollAsked);
     menu->exec(field->mapToGlobal(at));
 }
 

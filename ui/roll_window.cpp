@@ -72,6 +72,7 @@ void RollWindow::BuildControls() {
     splitter->addWidget(m_view);
     splitter->addWidget(BuildSide());
     splitter->setStretchFactor(0, 1);
+    splitter->setSizes({800, 480});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(splitter, 1);
@@ -79,6 +80,7 @@ void RollWindow::BuildControls() {
 
 QWidget* RollWindow::BuildSide() {
     auto* side = new QWidget(this);
+    side->setMaximumWidth(600);
     auto* layout = new QVBoxLayout(side);
     m_points = new RollPoints(m_model, side);
     layout->addWidget(m_points);

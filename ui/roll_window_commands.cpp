@@ -82,7 +82,11 @@ void RollWindow::Changed(unsigned changes) {
 
 void RollWindow::ViewChanged(unsigned changes) {
     using M = document::PictureModel;
-    if (changes & M::kPicture) m_view->Picture()->Show(m_model.View().Picture());
+    if (changes & M::kPicture) {
+        const bool first = m_view->Picture()->Pixels().IsEmpty();
+        m_view->Picture()->Show(m_model.View().Picture());
+        if (first) m_view->ZoomToFit();  // the first frame whole; the zoom stays after that
+    }
     if (changes & M::kRegion) m_view->Picture()->SetRegion(m_model.View().Region());
     UpdateLook();
     ShowProgress();
@@ -129,7 +133,8 @@ void RollWindow::ShowProgress() {
     m_summary->setText(QString::fromStdString(p.summary));
     m_progress->setMaximum(static_cast<int>(std::max<std::size_t>(1, p.files)));
     m_progress->setValue(static_cast<int>(p.done));
-    if (!p.running) return m_progress->setFormat(QStringLiteral("%v of %m files"));
+    if (!p.running)
+        return m_progress->setFormat(p.files == 0 ? QString() : QStringLiteral("%v of %m files"));
     const double rate = p.seconds > 0 ? p.pixels / 1e6 / p.seconds : 0;
     QString text = QStringLiteral("%v of %m files, %1 megapixels a second").arg(rate, 0, 'f', 0);
     if (p.done > 0 && p.done < p.files) {

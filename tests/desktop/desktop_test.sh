@@ -61,6 +61,8 @@ pids+=($!)
 read -r -t 60 display <"$work/displayfd" || { cat "$work/xvfb.log"; cannot "Xvfb did not start"; }
 export DISPLAY=":$display"
 unset QT_QPA_PLATFORM
+# The points the roll window remembers go into settings of the test's own.
+export XDG_CONFIG_HOME="$work/config"
 
 screen_w=1280 screen_h=1024 work_h=1024
 if [ "$wm" != none ]; then
@@ -352,4 +354,48 @@ grab
 python3 "$pictures" shows "$work/grab.ppm" "$work/small.bmp" $((cx + 4)) $((cy + 94)) ||
   fail "at scale 2 the picture is not one picture pixel to a screen pixel"
 shot "12-scale-2"
+kill "$program_pid"
+wait "$program_pid" 2>/dev/null
+
+# 9. The roll window, started as its launcher entry starts it, on a folder of eight 16-bit scans
+# and a damaged file: the strip fills in, the first frame shows fitted with the preview, and
+# Ctrl+Return corrects the roll into the folder "corrected" beside it, file for file what the
+# roll program writes with the same points.
+mkdir -p "$work/roll"
+for i in 1 2 3 4 5 6 7 8; do
+  convert "$sample" -resize 3600x2400\! -depth 16 -seed "$i" -attenuate 0.3 +noise Gaussian \
+    -compress none "$work/roll/frame0$i.tif" || fail "could not make the 16-bit frames"
+done
+echo "not a picture" >"$work/roll/frame09.tif"
+entry="$here/../../data/org.tintwell.TintwellRoll.desktop"
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+read -r -a command <<<"${exec_line/\%F/$work/roll}"
+[ "${command[0]}" = tintwell ] || fail "the roll entry does not start tintwell: $exec_line"
+"$program" "${command[@]:1}" >"$work/program.log" 2>&1 &
+program_pid=$!
+pids+=($program_pid)
+roll_shown() {
+  kill -0 "$program_pid" 2>/dev/null || fail "the roll window's program ended at start"
+  win=$(xdotool search --onlyvisible --pid "$program_pid" --name "^Tintwell Roll - $work/roll\$" 2>/dev/null | head -n 1)
+  [ -n "$win" ]
+}
+wait_for 60 roll_shown || fail "the roll window did not open on the folder"
+read_geometry
+sleep 4  # the thumbnails are made in the background
+shot "13-roll-strip-and-preview-at-fit"
+click_at 300 $((ch - 200))
+xdotool key ctrl+Return
+sleep 0.2
+shot "14-roll-correcting"
+corrected() { [ "$(ls "$work/roll/corrected" 2>/dev/null | wc -l)" = 8 ]; }
+wait_for 120 corrected || fail "the roll was not corrected into $work/roll/corrected"
+sleep 1
+shot "15-roll-corrected"
+"$batch" --black 10,45,80 --white 75,180,210 --output "$work/by-batch" "$work/roll"/frame0[1-8].tif >/dev/null ||
+  fail "the roll program could not correct the frames"
+for f in "$work/by-batch"/*.tif; do
+  cmp -s "$f" "$work/roll/corrected/$(basename "$f")" || fail "$(basename "$f") is not what the roll program writes"
+done
+kill "$program_pid"
+
 echo "desktop test passed ($wm)"

@@ -12,6 +12,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 id=org.tintwell.Tintwell
 files=(usr/bin/tintwell usr/bin/tintwell-batch "usr/share/applications/$id.desktop"
+       "usr/share/applications/${id}Roll.desktop"
        "usr/share/icons/hicolor/scalable/apps/$id.svg" "usr/share/icons/hicolor/256x256/apps/$id.png"
        "usr/share/metainfo/$id.metainfo.xml" usr/share/man/man1/tintwell.1.gz
        usr/share/man/man1/tintwell-batch.1.gz)
@@ -24,6 +25,10 @@ if [ "$what" = install ]; then
   "$work/usr/bin/tintwell-batch" --version | grep -qx "tintwell-batch $version" || fail "--version is not $version"
   grep -q "^Exec=tintwell %f$" "$work/usr/share/applications/$id.desktop" || fail "the entry does not start tintwell with the file"
   grep -q "^MimeType=image/bmp;image/x-bmp;$" "$work/usr/share/applications/$id.desktop" || fail "the entry does not offer to open bitmaps"
+  roll="$work/usr/share/applications/${id}Roll.desktop"
+  grep -q "^Exec=tintwell --roll %F$" "$roll" || fail "the roll entry does not start the roll window on the files"
+  grep -q "^MimeType=image/tiff;image/png;image/bmp;inode/directory;$" "$roll" ||
+    fail "the roll entry does not offer to open scans and folders"
   python3 - "$work/usr/share/icons/hicolor/256x256/apps/$id.png" <<'PY' || fail "the PNG icon is not 256 x 256"
 import struct, sys
 data = open(sys.argv[1], "rb").read(24)
@@ -31,7 +36,7 @@ sys.exit(0 if data[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", data[16:
 PY
   grep -q "version=\"$version\"" "$work/usr/share/metainfo/$id.metainfo.xml" || fail "the metainfo does not name release $version"
   if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$work/usr/share/applications/$id.desktop" || fail "the entry does not validate"
+    desktop-file-validate "$work/usr/share/applications/$id.desktop" "$roll" || fail "an entry does not validate"
   else echo "desktop-file-validate is not installed: left out"; fi
   if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$work/usr/share/metainfo/$id.metainfo.xml" || fail "the metainfo does not validate"
