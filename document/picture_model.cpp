@@ -37,10 +37,12 @@ void PictureModel::Tell(unsigned changes) const {
     for (const Listener& listener : m_listeners) listener(changes);
 }
 
-void PictureModel::SetPicture(const engine::PixelBuffer* picture, bool keepRegion) {
+void PictureModel::SetPicture(const engine::PixelBuffer* picture, bool keepRegion,
+                              std::shared_ptr<const engine::Histograms> counted) {
     m_picture = picture;
+    m_counted = std::move(counted);
     unsigned changes = kPicture;
-    if (m_region) {
+    if (m_region && !(keepRegion && picture == nullptr)) {
         std::optional<engine::Region> kept;
         if (keepRegion && picture != nullptr) {
             const engine::Region r{m_region->left, m_region->top,
@@ -57,6 +59,7 @@ void PictureModel::SetPicture(const engine::PixelBuffer* picture, bool keepRegio
 }
 
 void PictureModel::PixelsChanged() {
+    m_counted.reset();
     Tell(kPicture);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,11 +43,15 @@ public:
 
     void Listen(Listener listener);
 
-    // The picture shown, which the model does not own; a region is cut to it, or cleared.
-    void SetPicture(const engine::PixelBuffer* picture, bool keepRegion);
+    // The picture shown, which the model does not own; a region is cut to it, or cleared. A
+    // region kept over no picture (the next is being read) is kept as it is. `counted`: its
+    // histograms less the usual border, where they were counted as it was read.
+    void SetPicture(const engine::PixelBuffer* picture, bool keepRegion,
+                    std::shared_ptr<const engine::Histograms> counted = nullptr);
     // The same picture's pixels have changed (a pass has written them).
     void PixelsChanged();
     const engine::PixelBuffer* Picture() const { return m_picture; }
+    const engine::Histograms* Counted() const { return m_counted.get(); }
 
     void SetTexts(const engine::PerChannel<std::string>& blacks,
                   const engine::PerChannel<std::string>& whites);
@@ -82,6 +87,7 @@ private:
     Reading m_reading;
     std::vector<Listener> m_listeners;
     const engine::PixelBuffer* m_picture = nullptr;
+    std::shared_ptr<const engine::Histograms> m_counted;
     engine::PerChannel<std::string> m_blacks, m_whites;
     SettledPoints m_points;
     bool m_preview = false, m_clipping = false, m_busy = false, m_corrected = false;

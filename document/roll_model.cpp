@@ -29,6 +29,7 @@ struct RollModel::Read {
     std::string why;  // empty: read
     int width = 0, height = 0, bits = 0;
     std::shared_ptr<const engine::PixelBuffer> thumbnail, whole;
+    std::shared_ptr<const engine::Histograms> counted;
     std::optional<engine::Points> suggested;
 };
 
@@ -73,6 +74,10 @@ void RollModel::Add(const std::vector<std::string>& paths) {
                                        [&](const Frame& f) { return f.path == file; });
         if (!known) m_frames.push_back(Frame{file});
     }
+    // While the roll is read, each read takes the memory the last gave back (fresh memory costs
+    // more to touch than a file to read); once it is read, nothing more is kept.
+    if (m_frames.size() > before)
+        engine::KeepFreedBuffers(std::max(1u, std::thread::hardware_concurrency()));
     for (std::size_t i = before; i < m_frames.size(); ++i)
         StartReading(i, !m_shown && i == before, false);
     if (!m_shown && m_frames.size() > before) m_shown = before;
@@ -104,7 +109,9 @@ void RollModel::StartReading(std::size_t index, bool whole, bool urgent) {
                     read->bits = picture->IsScreenLayout() ? 8 : picture->GetLayout().bits;
                     read->thumbnail = std::make_shared<const engine::PixelBuffer>(
                         engine::Thumbnail(*picture, kThumbnail));
-                    read->suggested = engine::SuggestPoints(engine::CountHistograms(*picture));
+                    read->counted = std::make_shared<const engine::Histograms>(
+                        engine::CountHistograms(*picture));
+                    read->suggested = engine::SuggestPoints(*read->counted);
                     if (whole) read->whole = std::move(picture);
                 }
             } catch (const std::bad_alloc&) {
@@ -128,21 +135,25 @@ void RollModel::FrameRead(std::size_t index, std::shared_ptr<Read> read) {
         f.thumbnail = read->thumbnail;
         f.suggested = read->suggested;
     }
+    if (std::none_of(m_frames.begin(), m_frames.end(),
+                     [](const Frame& r) { return r.state == Frame::State::Reading; }))
+        engine::KeepFreedBuffers(0);
     unsigned changes = kFrames;
     if (m_shown == index && (read->whole || !read->why.empty()) && !m_picture) {
         m_picture = read->whole;
-        m_view.SetPicture(m_picture.get(), true);
+        m_view.SetPicture(m_picture.get(), true, read->counted);
         changes |= kShown;
     }
     Tell(changes);
 }
 
+// The frame shown until now goes at once, so that browsing holds one frame, not two; the
+// region stays for the next one.
 void RollModel::Show(std::size_t index) {
     if (index >= m_frames.size() || m_shown == index) return;
     m_shown = index;
+    m_view.SetPicture(nullptr, true);
     m_picture.reset();
-    // The frame shown until now stays in view until this one is read.
-    if (m_frames[index].state == Frame::State::Refused) m_view.SetPicture(nullptr, true);
     if (m_frames[index].state != Frame::State::Refused) StartReading(index, true, true);
     Tell(kShown);
 }

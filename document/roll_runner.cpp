@@ -62,6 +62,7 @@ std::variant<RollTally, RollRefusal> RunRollJob(const RollJob& job, const std::a
         },
         [&](std::size_t done) { progress(done, tally.pixels); });
     engine::ShareCores(1);
+    engine::KeepFreedBuffers(0);
     tally.unstarted = pool.Unstarted();
     return tally;
 }

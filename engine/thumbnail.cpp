@@ -1,12 +1,18 @@
 #include "engine/thumbnail.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "engine/pixel.h"
 #include "engine/screen_pixels.h"
 
 namespace tintwell::engine {
+namespace {
+
+// Each thumbnail pixel is the mean of a grid of this many pixels a side across its block: a
+// thumbnail needs no more, and reading every pixel of a big scan would cost more than the scan.
+constexpr int kGrid = 4;
+
+}  // namespace
 
 PixelBuffer Thumbnail(const PixelBuffer& picture, int most) {
     if (picture.IsEmpty()) return {};
@@ -16,31 +22,25 @@ PixelBuffer Thumbnail(const PixelBuffer& picture, int most) {
     const int height = std::max(1, static_cast<int>(picture.Height() * scale));
     auto small = PixelBuffer::Allocate(width, height);
     if (!small) return {};
-    std::vector<std::uint32_t> row(picture.Stride());
-    std::vector<std::uint64_t> sums(static_cast<std::size_t>(width) * 3);
-    std::vector<std::uint64_t> counts(static_cast<std::size_t>(width));
+    const auto at = [](int t, int k, int size, int n) {
+        const long long first = static_cast<long long>(t) * n / size;
+        const long long span = static_cast<long long>(t + 1) * n / size - first;
+        return static_cast<int>(first + span * (2 * k + 1) / (2 * kGrid));
+    };
     for (int ty = 0; ty < height; ++ty) {
-        std::fill(sums.begin(), sums.end(), 0);
-        std::fill(counts.begin(), counts.end(), 0);
-        const int top = static_cast<int>(static_cast<long long>(ty) * picture.Height() / height);
-        const int bottom =
-            static_cast<int>(static_cast<long long>(ty + 1) * picture.Height() / height);
-        for (int y = top; y < bottom; ++y) {
-            ScreenPixels(picture, y, 0, picture.Width(), row.data());
-            for (int x = 0; x < picture.Width(); ++x) {
-                const auto tx =
-                    static_cast<std::size_t>(static_cast<long long>(x) * width / picture.Width());
-                sums[3 * tx] += RedOf(row[x]), sums[3 * tx + 1] += GreenOf(row[x]),
-                    sums[3 * tx + 2] += BlueOf(row[x]);
-                ++counts[tx];
-            }
-        }
         for (int tx = 0; tx < width; ++tx) {
-            const std::uint64_t n = std::max<std::uint64_t>(1, counts[tx]);
-            const auto mean = [&](int c) {
-                return static_cast<std::uint32_t>((sums[3 * tx + c] + n / 2) / n);
-            };
-            small->Row(ty)[tx] = PackPixel(mean(0), mean(1), mean(2));
+            std::uint32_t sums[3] = {0, 0, 0};
+            for (int j = 0; j < kGrid; ++j) {
+                for (int i = 0; i < kGrid; ++i) {
+                    std::uint32_t p = 0;
+                    ScreenPixels(picture, at(ty, j, height, picture.Height()),
+                                 at(tx, i, width, picture.Width()), 1, &p);
+                    sums[0] += RedOf(p), sums[1] += GreenOf(p), sums[2] += BlueOf(p);
+                }
+            }
+            constexpr std::uint32_t n = kGrid * kGrid;
+            small->Row(ty)[tx] =
+                PackPixel((sums[0] + n / 2) / n, (sums[1] + n / 2) / n, (sums[2] + n / 2) / n);
         }
     }
     return std::move(*small);

@@ -227,8 +227,13 @@ void HistogramWindow::showEvent(QShowEvent* event) {
 void HistogramWindow::Count() {
     const engine::PixelBuffer* picture = m_model.Picture();
     if (m_model.Busy() || picture == nullptr) return;
-    m_histograms = m_model.Region() ? engine::CountHistograms(*picture, *m_model.Region())
-                                    : engine::CountHistograms(*picture, m_margin->value());
+    const bool usual = !m_model.Region() && m_margin->value() == engine::kDefaultMarginPercent;
+    if (usual && m_model.Counted() != nullptr) {
+        m_histograms = *m_model.Counted();  // counted as it was read: not again
+    } else {
+        m_histograms = m_model.Region() ? engine::CountHistograms(*picture, *m_model.Region())
+                                        : engine::CountHistograms(*picture, m_margin->value());
+    }
     m_stale = false;
     m_view->SetHistograms(m_histograms);
     ShowSettings();

@@ -51,6 +51,7 @@ void RollWindow::BuildControls() {
     m_ready->setAccessibleName(QStringLiteral("Frames ready"));
     m_view = new PictureView(this);
     m_view->setObjectName(QStringLiteral("frameArea"));
+    m_view->ZoomToFit();  // each frame fitted until the user zooms
     PictureBox* frame = m_view->Picture();
     frame->setObjectName(QStringLiteral("frame"));
     frame->setAccessibleName(QStringLiteral("Frame"));

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,7 +77,8 @@ private:
     QPushButton* m_cancel = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_summary = nullptr;
-    std::string m_outputFor;  // the folder the output field was filled in for
+    std::string m_outputFor;        // the folder the output field was filled in for
+    std::optional<QPoint> m_place;  // where the view was, while the next frame is read
 };
 
 }  // namespace tintwell::ui

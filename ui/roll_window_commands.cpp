@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <cmath>
 
@@ -83,9 +84,18 @@ void RollWindow::Changed(unsigned changes) {
 void RollWindow::ViewChanged(unsigned changes) {
     using M = document::PictureModel;
     if (changes & M::kPicture) {
-        const bool first = m_view->Picture()->Pixels().IsEmpty();
-        m_view->Picture()->Show(m_model.View().Picture());
-        if (first) m_view->ZoomToFit();  // the first frame whole; the zoom stays after that
+        // While the next frame is read the view is empty; the frame comes back to the place.
+        QScrollBar* across = m_view->horizontalScrollBar();
+        QScrollBar* down = m_view->verticalScrollBar();
+        const engine::PixelBuffer* next = m_model.View().Picture();
+        if (next == nullptr && !m_view->Picture()->Pixels().IsEmpty())
+            m_place = QPoint(across->value(), down->value());
+        m_view->Picture()->Show(next);
+        if (next != nullptr && m_place) {
+            across->setValue(m_place->x());
+            down->setValue(m_place->y());
+            m_place.reset();
+        }
     }
     if (changes & M::kRegion) m_view->Picture()->SetRegion(m_model.View().Region());
     UpdateLook();
