@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         return app.exec();
     }
     tintwell::ui::Form1 window(platform);
-    QObject::connect(&window, &tintwell::ui::Form1::RollAsked, [&] { showRoll()->AskForFiles(); });
+    QObject::connect(&window, &tintwell::ui::Form1::RollAsked, [&] { showRoll()->AskForFiles(false); });
     window.show();
     // Open With: the files open as a drop would, once the window is on the screen with its frame.
     if (!line.paths.empty()) window.OpenWhenShown(line.paths);

@@ -162,7 +162,12 @@ void RollWindow::AddShortcuts() {
     };
     add(QKeySequence(Qt::Key_PageDown), [this] { Step(1); });
     add(QKeySequence(Qt::Key_PageUp), [this] { Step(-1); });
-    add(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { AskForFiles(); });
+    add(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { AskForFiles(false); });
+    add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), [this] { AskForFiles(true); });
+    m_view->AddMenuEntry(QStringLiteral("Add files to the roll\u2026\tCtrl+O"),
+                         [this] { AskForFiles(false); });
+    m_view->AddMenuEntry(QStringLiteral("Add a folder to the roll\u2026\tCtrl+Shift+O"),
+                         [this] { AskForFiles(true); });
     add(QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { m_model.Undo(); });
     add(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { m_model.Redo(); });
     add(QKeySequence(Qt::CTRL | Qt::Key_Return), [this] { CorrectRoll(); });

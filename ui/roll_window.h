@@ -35,8 +35,8 @@ public:
 
     // Adds files and folders to the roll (a drop, the command line, the dialog).
     void Open(const std::vector<std::string>& paths);
-    // The dialog for files or a folder (Ctrl+O).
-    void AskForFiles();
+    // The dialog for files (Ctrl+O), or for a folder (Ctrl+Shift+O).
+    void AskForFiles(bool folder = false);
 
     document::RollModel& Model() { return m_model; }
 
