@@ -54,13 +54,13 @@ void RollWindow::Open(const std::vector<std::string>& paths) {
     setWindowTitle(Title());
 }
 
-void RollWindow::AskForFiles() {
-    QFileDialog dialog(this, QStringLiteral("Open a roll: picture files, or a folder"));
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilter(
-        QStringLiteral("Pictures (*.bmp *.BMP *.tif *.TIF *.tiff *.TIFF *.png "
-                       "*.PNG);;All files (*)"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog, false);
+void RollWindow::AskForFiles(bool folder) {
+    QFileDialog dialog(this, folder ? QStringLiteral("Add a folder of scans to the roll")
+                                    : QStringLiteral("Add picture files to the roll"));
+    dialog.setFileMode(folder ? QFileDialog::Directory : QFileDialog::ExistingFiles);
+    if (!folder)
+        dialog.setNameFilter(QStringLiteral("Pictures (*.bmp *.BMP *.tif *.TIF *.tiff *.TIFF "
+                                            "*.png *.PNG);;All files (*)"));
     if (dialog.exec() != QDialog::Accepted) return;
     std::vector<std::string> paths;
     for (const QString& f : dialog.selectedFiles())
