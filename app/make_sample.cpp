@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "document/bmp_writer.h"
+#include "document/bmp/writer.h"
 #include "document/reason.h"
 #include "engine/levels.h"
 #include "engine/pixel.h"

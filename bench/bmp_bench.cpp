@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "bench_support.h"
-#include "document/bmp_reader.h"
-#include "document/bmp_writer.h"
+#include "document/bmp/reader.h"
+#include "document/bmp/writer.h"
 #include "document/reason.h"
 #include "engine/pixel.h"
 #include "ratio_reporter.h"

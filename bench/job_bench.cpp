@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "document/bmp_writer.h"
+#include "document/bmp/writer.h"
 #include "engine/pixel.h"
 #include "ratio_reporter.h"
 #include "run_command.h"

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "bench_support.h"
-#include "document/bmp_writer.h"
+#include "document/bmp/writer.h"
 #include "engine/correction_pass.h"
 #include "engine/pixel.h"
 #include "platform/qt_platform.h"

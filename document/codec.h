@@ -26,13 +26,17 @@ public:
     virtual Status Write(const Picture& picture, SafeFile& file) const = 0;
 };
 
+// Each format's codec: bitmaps (ours), bitmaps marked as the roll program's proxies (see
+// EncodeBmp), TIFF (libtiff) and PNG (libpng).
 const Codec& BmpCodec();
-// Bitmaps marked as the roll program's proxies (see EncodeBmp).
 const Codec& ProxyCodec();
 const Codec& TiffCodec();
 const Codec& PngCodec();
 
 // The codec a file's name asks for: .bmp, .tif, .tiff or .png, in any letter case.
 const Codec* CodecForName(std::string_view path);
+
+// What a format is called in a sentence: "bitmap", "TIFF", "PNG".
+const char* FormatName(Format format);
 
 }  // namespace tintwell::document

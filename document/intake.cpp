@@ -3,34 +3,16 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <new>
-#include <system_error>
 
 #include "document/codec.h"
+#include "document/limits.h"
 
 namespace tintwell::document {
 namespace {
 
-const char* FormatName(Format format) {
-    switch (format) {
-        case Format::Bmp:
-            return "bitmap";
-        case Format::Tiff:
-            return "TIFF";
-        case Format::Png:
-            return "PNG";
-    }
-    return "";
-}
-
-// Memory, and threads to read big pictures with, may run out: the file is refused.
 Result<Picture> ReadGuarded(const Codec& codec, ByteSource& source) {
-    try {
-        return codec.Read(source);
-    } catch (const std::bad_alloc&) {
-    } catch (const std::system_error&) {
-    }
-    return Fail(Problem::NoMemory);
+    return Guarded([&] { return codec.Read(source); },
+                   [] { return Result<Picture>(Fail(Problem::NoMemory)); });
 }
 
 }  // namespace

@@ -22,4 +22,13 @@ struct Picture {
     std::shared_ptr<const Keepsake> keepsake;
 };
 
+// The picture's keepsake of a codec's kind, or a plain one where it has none of that kind (a
+// picture read from another format): written as near as the format allows.
+template <typename Kind>
+const Kind& KeepsakeAs(const Picture& picture) {
+    static const Kind kPlain;
+    const auto* kept = dynamic_cast<const Kind*>(picture.keepsake.get());
+    return kept != nullptr ? *kept : kPlain;
+}
+
 }  // namespace tintwell::document

@@ -1,12 +1,11 @@
 #include "document/roll_model.h"
 
 #include <algorithm>
-#include <new>
-#include <system_error>
 #include <thread>
 
 #include "document/codec.h"
 #include "document/intake.h"
+#include "document/limits.h"
 #include "document/reason.h"
 #include "engine/thumbnail.h"
 
@@ -97,28 +96,26 @@ void RollModel::StartReading(std::size_t index, bool whole, bool urgent) {
     m_worker.Start(
         [this, index, path, whole] {
             auto read = std::make_shared<Read>();
-            try {
-                auto taken = TakeIn(path, Names::Pictures);
-                if (!taken) {
-                    read->why = CantTakeIn(taken.Failure(), Framing::Roll);
-                } else {
-                    auto picture = std::make_shared<engine::PixelBuffer>(
-                        std::move(taken.Value().picture.pixels));
-                    read->width = picture->Width();
-                    read->height = picture->Height();
-                    read->bits = picture->IsScreenLayout() ? 8 : picture->GetLayout().bits;
-                    read->thumbnail = std::make_shared<const engine::PixelBuffer>(
-                        engine::Thumbnail(*picture, kThumbnail));
-                    read->counted = std::make_shared<const engine::Histograms>(
-                        engine::CountHistograms(*picture));
-                    read->suggested = engine::SuggestPoints(*read->counted);
-                    if (whole) read->whole = std::move(picture);
-                }
-            } catch (const std::bad_alloc&) {
-                read->why = Reason(Fail(Problem::NoMemory));
-            } catch (const std::system_error&) {
-                read->why = Reason(Fail(Problem::NoMemory));
-            }
+            Guarded(
+                [&] {
+                    auto taken = TakeIn(path, Names::Pictures);
+                    if (!taken) {
+                        read->why = CantTakeIn(taken.Failure(), Framing::Roll);
+                    } else {
+                        auto picture = std::make_shared<engine::PixelBuffer>(
+                            std::move(taken.Value().picture.pixels));
+                        read->width = picture->Width();
+                        read->height = picture->Height();
+                        read->bits = picture->IsScreenLayout() ? 8 : picture->GetLayout().bits;
+                        read->thumbnail = std::make_shared<const engine::PixelBuffer>(
+                            engine::Thumbnail(*picture, kThumbnail));
+                        read->counted = std::make_shared<const engine::Histograms>(
+                            engine::CountHistograms(*picture));
+                        read->suggested = engine::SuggestPoints(*read->counted);
+                        if (whole) read->whole = std::move(picture);
+                    }
+                },
+                [&] { read->why = Reason(Fail(Problem::NoMemory)); });
             m_worker.Post([this, index, read] { FrameRead(index, read); });
         },
         urgent);

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <map>
 
-#include "document/bmp_writer.h"
+#include "document/bmp/writer.h"
 
 namespace tintwell::document {
 namespace {

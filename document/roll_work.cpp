@@ -1,11 +1,10 @@
 #include "document/roll_work.h"
 
 #include <memory>
-#include <new>
-#include <system_error>
 
 #include "document/codec.h"
 #include "document/intake.h"
+#include "document/limits.h"
 #include "document/reason.h"
 #include "document/safe_file.h"
 #include "engine/correction_pass.h"
@@ -81,12 +80,9 @@ Outcome Correct(const std::string& file, const engine::Levels& levels, const Des
 // Memory and threads may run out in any step: the file is refused, the others go on.
 template <typename Work>
 Outcome Guarded(const std::string& file, const Work& work) {
-    try {
-        return work();
-    } catch (const std::bad_alloc&) {
-    } catch (const std::system_error&) {
-    }
-    return Refused(file, Reason(Fail(Problem::NoMemory)) + "; it is left as it was");
+    return document::Guarded(work, [&] {
+        return Refused(file, Reason(Fail(Problem::NoMemory)) + "; it is left as it was");
+    });
 }
 
 }  // namespace

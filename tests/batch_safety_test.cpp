@@ -14,7 +14,7 @@
 #include "batch/options.h"
 #include "batch/roll.h"
 #include "bmp_test_files.h"
-#include "document/bmp_writer.h"
+#include "document/bmp/writer.h"
 #include "document/roll_work.h"
 #include "program_runner.h"
 #include "temp_dir.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "bmp_test_files.h"
-#include "document/bmp_reader.h"
+#include "document/bmp/reader.h"
 #include "document/intake.h"
 #include "document/reason.h"
 

@@ -4,10 +4,10 @@
 #include <random>
 
 #include "bmp_test_files.h"
-#include "document/bmp_reader.h"
-#include "document/bmp_writer.h"
+#include "document/bmp/reader.h"
+#include "document/bmp/row_codec.h"
+#include "document/bmp/writer.h"
 #include "document/reason.h"
-#include "document/row_codec.h"
 #include "temp_dir.h"
 
 namespace tintwell::document {

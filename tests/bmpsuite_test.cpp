@@ -10,7 +10,7 @@
 #include <map>
 #include <sstream>
 
-#include "document/bmp_reader.h"
+#include "document/bmp/reader.h"
 #include "document/reason.h"
 #include "engine/pixel.h"
 

@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "bmp_test_files.h"
-#include "document/bmp_reader.h"
-#include "document/bmp_writer.h"
+#include "document/bmp/reader.h"
+#include "document/bmp/writer.h"
 #include "fake_platform.h"
 #include "temp_dir.h"
 #include "ui/drop_label.h"

@@ -14,7 +14,7 @@
 #include <optional>
 
 #include "bmp_test_files.h"
-#include "document/bmp_writer.h"
+#include "document/bmp/writer.h"
 #include "document/picture_document.h"
 #include "document/reason.h"
 #include "temp_dir.h"

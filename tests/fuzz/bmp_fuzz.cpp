@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "document/bmp_reader.h"
+#include "document/bmp/reader.h"
 #include "fuzz_touch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

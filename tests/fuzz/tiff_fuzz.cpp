@@ -3,12 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "document/tiff_codec.h"
+#include "document/tiff/codec.h"
 #include "fuzz_touch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     tintwell::document::MemorySource source({data, size});
-    auto picture = tintwell::document::ReadTiff(source, 4'000'000);
+    auto picture = tintwell::document::tiff::Read(source, 4'000'000);
     if (picture) tintwell::tests::TouchEverySample(picture.Value().pixels);
     return 0;
 }

@@ -4,7 +4,7 @@
 
 #include "document/result.h"
 #include "document/safe_file.h"
-#include "document/tiff_directory.h"
+#include "document/tiff/directory.h"
 
 namespace tintwell::document::tiff {
 

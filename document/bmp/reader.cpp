@@ -1,10 +1,7 @@
-#include "document/bmp_reader.h"
+#include "document/bmp/reader.h"
 
-#include "document/bmp_decode.h"
-#include "document/bmp_header.h"
-
-#include <new>
-#include <system_error>
+#include "document/bmp/decode.h"
+#include "document/bmp/header.h"
 
 namespace tintwell::document {
 
@@ -26,15 +23,9 @@ Result<engine::PixelBuffer> Decode(ByteSource& source, std::uint64_t maxPixels) 
 
 }  // namespace
 
-// Memory, and the threads that read big pictures in bands, may run out: the file is refused.
 Result<engine::PixelBuffer> DecodeBmp(ByteSource& source, std::uint64_t maxPixels) {
-    try {
-        return Decode(source, maxPixels);
-    } catch (const std::bad_alloc&) {
-        return Fail(Problem::NoMemory);
-    } catch (const std::system_error&) {
-        return Fail(Problem::NoMemory);
-    }
+    return Guarded([&] { return Decode(source, maxPixels); },
+                   [] { return Result<engine::PixelBuffer>(Fail(Problem::NoMemory)); });
 }
 
 Result<engine::PixelBuffer> ReadBmp(const std::filesystem::path& path) {

@@ -1,9 +1,9 @@
-#include "document/row_codec.h"
+#include "document/bmp/row_codec.h"
 
 #include "engine/pixel.h"
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "document/row_codec.cpp"
+#define HWY_TARGET_INCLUDE "document/bmp/row_codec.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 #include <hwy/highway.h>
 

@@ -1,4 +1,6 @@
-#include "document/tiff_pixels.h"
+#include "document/tiff/pixels.h"
+
+#include "document/limits.h"
 
 #include <algorithm>
 #include <climits>
@@ -95,7 +97,8 @@ Result<Shape> ReadShape(TIFF* t, std::uint64_t maxPixels) {
     if (auto ok = CheckSamples(format, bits); !ok) return ok.Failure();
     if (auto why = CompressionRefusal(s.compression)) return Unsupported(*why);
     // Only the codecs that have a predictor know the tag.
-    if (HasPredictor(s.compression)) s.saysPredictor = TIFFGetField(t, TIFFTAG_PREDICTOR, &s.predictor) == 1;
+    if (HasPredictor(s.compression))
+        s.saysPredictor = TIFFGetField(t, TIFFTAG_PREDICTOR, &s.predictor) == 1;
     s.saysSampleFormat = TIFFGetField(t, TIFFTAG_SAMPLEFORMAT, &format) == 1;
     if (s.predictor == PREDICTOR_FLOATINGPOINT)
         return Unsupported("its predictor is for floating-point samples");
@@ -111,8 +114,7 @@ Result<Shape> ReadShape(TIFF* t, std::uint64_t maxPixels) {
         s.extraSample = types[0];
     if (s.width == 0 || s.height == 0 || s.width > INT_MAX || s.height > INT_MAX)
         return Damaged("its width or height is out of range");
-    if (std::uint64_t{s.width} * s.height > maxPixels)
-        return Fail(Problem::TooLarge, std::to_string(maxPixels / 1000000) + " megapixels");
+    if (std::uint64_t{s.width} * s.height > maxPixels) return TooLarge(maxPixels);
     s.layout = engine::FileLayout(grey, samples > colours, bits);
     return s;
 }

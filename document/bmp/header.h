@@ -5,13 +5,12 @@
 #include <vector>
 
 #include "document/byte_source.h"
+#include "document/limits.h"
 #include "document/result.h"
 
 namespace tintwell::document {
 
-// Limits on what the reader accepts: 400 megapixels (1.6 GB decoded) serves 300-megapixel film
-// scans with room to spare and refuses absurd headers before anything large is allocated.
-inline constexpr std::uint64_t kMaxPixels = 400'000'000;
+// A side of more pixels than this is damage (the picture's pixels are limited in limits.h).
 inline constexpr std::int64_t kMaxSide = 1'000'000;
 // Beyond 1,000,000 pixels per metre (25,400 dpi) no scanner goes; such a density is damage.
 inline constexpr std::int64_t kMaxDensity = 1'000'000;

@@ -1,4 +1,4 @@
-#include "document/png_chunks.h"
+#include "document/png/chunks.h"
 
 #include <zlib.h>
 

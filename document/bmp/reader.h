@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "document/bmp_header.h"
+#include "document/bmp/header.h"
 #include "document/byte_source.h"
 #include "document/result.h"
 #include "engine/pixel_buffer.h"

@@ -1,10 +1,8 @@
-#include "document/tiff_session.h"
+#include "document/tiff/session.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
-#include <string_view>
 
 namespace tintwell::document::tiff {
 namespace {
@@ -21,16 +19,20 @@ void SilenceLibrary() {
 // Damaged files make libtiff ask for absurd amounts; a picture's strip never needs this much.
 constexpr tmsize_t kMostOneAllocation = tmsize_t{512} << 20;
 
+Session& Of(thandle_t self) {
+    return *static_cast<Session*>(self);
+}
+
 }  // namespace
 
 std::unique_ptr<Session> Session::ForReading(ByteSource& source) {
-    std::unique_ptr<Session> session(new Session(&source, nullptr));
+    std::unique_ptr<Session> session(new Session(LibraryIo(source)));
     session->Open("rm");  // no memory mapping: every byte comes through the source
     return session;
 }
 
 std::unique_ptr<Session> Session::ForWriting(SafeFile& file, bool bigEndian, bool bigTiff) {
-    std::unique_ptr<Session> session(new Session(nullptr, &file));
+    std::unique_ptr<Session> session(new Session(LibraryIo(file)));
     std::string mode = "wm";
     mode += bigEndian ? 'b' : 'l';
     if (bigTiff) mode += '8';
@@ -48,21 +50,12 @@ bool Session::Open(const char* mode) {
     m_tiff = TIFFClientOpenExt("picture", mode, this, ReadProc, WriteProc, SeekProc, CloseProc,
                                SizeProc, MapProc, UnmapProc, options);
     TIFFOpenOptionsFree(options);
-    if (m_tiff == nullptr && m_error.empty()) m_error = "it cannot be opened as a TIFF file";
+    if (m_tiff == nullptr) m_io.KeepError("it cannot be opened as a TIFF file");
     return m_tiff != nullptr;
 }
 
 Session::~Session() {
     if (m_tiff != nullptr) TIFFClose(m_tiff);
-}
-
-Error Session::ReadFailure() const {
-    return Damaged(m_error.empty() ? "libtiff could not read it" : m_error);
-}
-
-Error Session::WriteFailure() const {
-    if (!m_io) return m_io.Failure();
-    return Fail(Problem::CantWrite, m_error.empty() ? "" : "(" + m_error + ")");
 }
 
 Status Session::Finish() {
@@ -74,48 +67,33 @@ Status Session::Finish() {
 }
 
 tmsize_t Session::ReadProc(thandle_t self, void* data, tmsize_t size) {
-    auto* s = static_cast<Session*>(self);
-    const std::span out(static_cast<std::uint8_t*>(data), static_cast<std::size_t>(size));
-    const std::size_t got = s->m_source != nullptr ? s->m_source->ReadAt(s->m_position, out)
-                                                   : s->m_file->ReadAt(s->m_position, out);
-    s->m_position += got;
-    return static_cast<tmsize_t>(got);
+    return static_cast<tmsize_t>(Of(self).m_io.Read(
+        std::span(static_cast<std::uint8_t*>(data), static_cast<std::size_t>(size))));
 }
 
 tmsize_t Session::WriteProc(thandle_t self, void* data, tmsize_t size) {
-    auto* s = static_cast<Session*>(self);
-    if (s->m_file == nullptr || !s->m_io) return -1;
-    s->m_io = s->m_file->WriteAt(s->m_position, std::span(static_cast<const std::uint8_t*>(data),
-                                                          static_cast<std::size_t>(size)));
-    if (!s->m_io) return -1;
-    s->m_position += static_cast<std::uint64_t>(size);
-    return size;
+    const bool written = Of(self).m_io.Write(
+        std::span(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size)));
+    return written ? size : -1;
 }
 
 toff_t Session::SeekProc(thandle_t self, toff_t offset, int whence) {
-    auto* s = static_cast<Session*>(self);
-    const std::uint64_t base = whence == SEEK_CUR   ? s->m_position
-                               : whence == SEEK_END ? SizeProc(self)
+    LibraryIo& io = Of(self).m_io;
+    const std::uint64_t base = whence == SEEK_CUR   ? io.Position()
+                               : whence == SEEK_END ? io.Size()
                                                     : 0;
-    s->m_position = base + offset;
-    return s->m_position;
+    io.SetPosition(base + offset);
+    return io.Position();
 }
 
 toff_t Session::SizeProc(thandle_t self) {
-    auto* s = static_cast<Session*>(self);
-    return s->m_source != nullptr ? s->m_source->Size() : s->m_file->Size();
+    return Of(self).m_io.Size();
 }
 
 int Session::OnError(TIFF*, void* self, const char*, const char* format, va_list args) {
-    auto* s = static_cast<Session*>(self);
-    if (s->m_error.empty()) {
-        char text[400];
-        std::vsnprintf(text, sizeof text, format, args);
-        s->m_error = text;
-        // Some messages start with the name the file was opened by, which says nothing here.
-        constexpr std::string_view kName = "picture: ";
-        if (s->m_error.starts_with(kName)) s->m_error.erase(0, kName.size());
-    }
+    char text[400];
+    std::vsnprintf(text, sizeof text, format, args);
+    Of(self).m_io.KeepError(text);
     return 1;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/bmp_header.h"
+#include "document/bmp/header.h"
 #include "document/byte_source.h"
 #include "engine/pixel_buffer.h"
 

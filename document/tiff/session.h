@@ -2,19 +2,14 @@
 
 #include <tiffio.h>
 
-#include <cstdint>
 #include <memory>
-#include <string>
 
-#include "document/byte_source.h"
-#include "document/result.h"
-#include "document/safe_file.h"
+#include "document/library_io.h"
 
 namespace tintwell::document::tiff {
 
-// One TIFF file open through libtiff, over our own reading and writing: libtiff reads the
-// file that was opened once, and writes into the new file of a safe save. Its messages are
-// kept here, never printed; its first error is the reason a file is refused.
+// One TIFF file open through libtiff, over our own reading and writing (see LibraryIo): libtiff
+// reads the file that was opened once, and writes into the new file of a safe save.
 class Session {
 public:
     static std::unique_ptr<Session> ForReading(ByteSource& source);
@@ -25,16 +20,15 @@ public:
     Session& operator=(const Session&) = delete;
 
     TIFF* Tiff() const { return m_tiff; }
-    bool HasFailed() const { return !m_error.empty() || !m_io; }
-    // Why the file could not be read: damaged, in libtiff's words.
-    Error ReadFailure() const;
-    // Why the file could not be written: the system's reason where writing failed.
-    Error WriteFailure() const;
+    const LibraryIo& Io() const { return m_io; }
+    bool HasFailed() const { return m_io.HasFailed(); }
+    Error ReadFailure() const { return m_io.ReadFailure("libtiff"); }
+    Error WriteFailure() const { return m_io.WriteFailure(); }
     // Writes what libtiff holds back and closes; the failure, if any.
     Status Finish();
 
 private:
-    Session(ByteSource* source, SafeFile* file) : m_source(source), m_file(file) {}
+    explicit Session(LibraryIo io) : m_io(std::move(io)) {}
     bool Open(const char* mode);
 
     static tmsize_t ReadProc(thandle_t self, void* data, tmsize_t size);
@@ -47,12 +41,8 @@ private:
     static int OnError(TIFF*, void* self, const char* module, const char* format, va_list args);
     static int OnWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
-    ByteSource* m_source;
-    SafeFile* m_file;
+    LibraryIo m_io;
     TIFF* m_tiff = nullptr;
-    std::uint64_t m_position = 0;
-    std::string m_error;   // libtiff's first error
-    Status m_io = Done{};  // the first failed write
 };
 
 }  // namespace tintwell::document::tiff

@@ -3,8 +3,8 @@
 #include <optional>
 #include <vector>
 
-#include "document/bmp_decode.h"
-#include "document/row_codec.h"
+#include "document/bmp/decode.h"
+#include "document/bmp/row_codec.h"
 #include "engine/bands.h"
 #include "engine/pixel.h"
 

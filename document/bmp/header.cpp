@@ -1,4 +1,4 @@
-#include "document/bmp_header.h"
+#include "document/bmp/header.h"
 
 #include <algorithm>
 #include <bit>
@@ -136,7 +136,7 @@ Status CheckGeometry(const RawInfo& info, std::uint64_t maxPixels) {
     const std::int64_t height = info.height < 0 ? -info.height : info.height;
     if (info.width > kMaxSide || height > kMaxSide ||
         static_cast<std::uint64_t>(info.width) * static_cast<std::uint64_t>(height) > maxPixels) {
-        return Fail(Problem::TooLarge, std::to_string(maxPixels / 1000000) + " megapixels");
+        return TooLarge(maxPixels);
     }
     for (std::int64_t d : {info.densityX, info.densityY}) {
         if (d < 0 || d > kMaxDensity) return Damaged("its pixel density is out of range");

@@ -2,7 +2,7 @@
 #include <array>
 #include <vector>
 
-#include "document/bmp_decode.h"
+#include "document/bmp/decode.h"
 #include "engine/pixel.h"
 
 namespace tintwell::document::detail {

@@ -1,4 +1,4 @@
-#include "document/tiff_metadata.h"
+#include "document/tiff/metadata.h"
 
 #include <algorithm>
 #include <array>

@@ -1,27 +1,13 @@
-// Writing a PNG through libpng, with the chunks it was read with, and the PNG codec.
+// Writing a PNG through libpng, with the chunks it was read with.
 #include <memory>
 #include <vector>
 
-#include "document/bmp_header.h"
-#include "document/codec.h"
-#include "document/png_keepsake.h"
+#include "document/png/codec.h"
+#include "document/png/keepsake.h"
+#include "document/png/session.h"
 
 namespace tintwell::document::png {
 namespace {
-
-void WriteBytes(png_structp png, png_bytep data, std::size_t size) {
-    auto* io = static_cast<Io*>(png_get_io_ptr(png));
-    io->written = io->file->Write(std::span<const std::uint8_t>(data, size));
-    if (!io->written) png_error(png, "it could not be written");
-}
-
-void Flush(png_structp) {}
-
-struct WriteStructs {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    ~WriteStructs() { png_destroy_write_struct(&png, &info); }
-};
 
 int ColourType(const engine::Layout& layout) {
     const int alpha = layout.HasAlpha() ? PNG_COLOR_MASK_ALPHA : 0;
@@ -80,51 +66,20 @@ bool WriteAll(png_structp png, png_infop info, const engine::PixelBuffer& pixels
 
 }  // namespace
 
-Status WritePng(const Picture& picture, SafeFile& file) {
-    static const PngKeepsake kPlain;
-    const auto* kept = dynamic_cast<const PngKeepsake*>(picture.keepsake.get());
-    const PngKeepsake& keep = kept != nullptr ? *kept : kPlain;
+Status Write(const Picture& picture, SafeFile& file) {
+    const PngKeepsake& keep = KeepsakeAs<PngKeepsake>(picture);
     const engine::PixelBuffer& pixels = picture.pixels;
     if (pixels.IsEmpty()) return Fail(Problem::NoPicture);
     if (pixels.IsScreenLayout()) return Fail(Problem::WrongLayout, "a PNG file's");
-    Io io{nullptr, &file, 0, {}, Done{}};
-    WriteStructs s;
-    s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &io, OnError, OnWarning);
-    if (s.png == nullptr) return Fail(Problem::NoMemory);
-    s.info = png_create_info_struct(s.png);
-    if (s.info == nullptr) return Fail(Problem::NoMemory);
-    png_set_write_fn(s.png, &io, WriteBytes, Flush);
+    LibraryIo io(file);
+    Session s(io, true);
+    if (!s.IsOpen()) return Fail(Problem::NoMemory);
     std::vector<png_unknown_chunk> chunks = ChunksOf(keep);
     std::vector<png_bytep> rows(static_cast<std::size_t>(pixels.Height()));
     for (int y = 0; y < pixels.Height(); ++y)
         rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(pixels.Bytes(y));
-    if (WriteAll(s.png, s.info, pixels, keep, &chunks, rows.data())) return Done{};
-    if (!io.written) return io.written.Failure();
-    return Fail(Problem::CantWrite, "(" + io.error + ")");
+    if (WriteAll(s.Png(), s.Info(), pixels, keep, &chunks, rows.data())) return Done{};
+    return io.WriteFailure();
 }
 
-namespace {
-
-class Png final : public Codec {
-public:
-    Format Kind() const override { return Format::Png; }
-    bool Recognises(std::span<const std::uint8_t> head) const override {
-        return head.size() >= 8 && png_sig_cmp(head.data(), 0, 8) == 0;
-    }
-    Result<Picture> Read(ByteSource& source) const override { return ReadPng(source, kMaxPixels); }
-    Status Write(const Picture& picture, SafeFile& file) const override {
-        return WritePng(picture, file);
-    }
-};
-
-}  // namespace
 }  // namespace tintwell::document::png
-
-namespace tintwell::document {
-
-const Codec& PngCodec() {
-    static const png::Png codec;
-    return codec;
-}
-
-}  // namespace tintwell::document

@@ -1,4 +1,4 @@
-#include "document/bmp_writer.h"
+#include "document/bmp/writer.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "document/bmp/row_codec.h"
 #include "document/byte_source.h"
-#include "document/row_codec.h"
 #include "document/safe_file.h"
 #include "engine/pixel.h"
 

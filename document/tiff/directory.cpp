@@ -1,4 +1,4 @@
-#include "document/tiff_directory.h"
+#include "document/tiff/directory.h"
 
 #include <algorithm>
 #include <string>
