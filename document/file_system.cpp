@@ -39,9 +39,6 @@ int FileSystem::OpenUnnamed(const char* folder, mode_t mode) {
 int FileSystem::CreateTemporary(std::string& pathTemplate) {
     return ::mkostemp(pathTemplate.data(), O_CLOEXEC);
 }
-ssize_t FileSystem::Write(int fd, const void* data, std::size_t size) {
-    return ::write(fd, data, size);
-}
 ssize_t FileSystem::WriteAt(int fd, const void* data, std::size_t size, off_t at) {
     return ::pwrite(fd, data, size, at);
 }

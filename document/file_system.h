@@ -26,7 +26,6 @@ public:
     virtual int OpenUnnamed(const char* folder, mode_t mode);  // O_TMPFILE
     // Creates and opens a new file from a template ending in XXXXXX, as mkostemp does.
     virtual int CreateTemporary(std::string& pathTemplate);
-    virtual ssize_t Write(int fd, const void* data, std::size_t size);
     virtual ssize_t WriteAt(int fd, const void* data, std::size_t size, off_t at);
     // Sets aside `size` bytes of disk for the file without changing its length.
     virtual int Reserve(int fd, off_t size);

@@ -124,6 +124,21 @@ std::string RollRefused(const RollRefusal& refusal, RollJob::Mode mode, Framing 
     return {};
 }
 
+std::string SettingsMessage(const engine::SettingsError& error) {
+    const std::string channel = engine::ChannelName(error.channel);
+    if (error.field == engine::Field::BlackPoint)
+        return "The " + channel + " black point is out of range. Enter a number from 0 to 255.";
+    return "The " + channel +
+           " white point can't be used: it reads as 0 or is out of range. Enter a number from 1 "
+           "to 255.";
+}
+
+std::string CantBeUsed(const engine::SettingsError& error) {
+    return std::string("the ") + engine::ChannelName(error.channel) +
+           (error.field == engine::Field::BlackPoint ? " black" : " white") +
+           " point can't be used";
+}
+
 std::string PointsReason(const engine::PointsProblem& p, Framing framing) {
     using Kind = engine::PointsProblem::Kind;
     const bool black = p.field == engine::Field::BlackPoint;

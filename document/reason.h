@@ -32,6 +32,11 @@ std::string CantSave(const std::string& path, const Error& error);
 // Why a roll stopped before anything was written.
 std::string RollRefused(const RollRefusal& refusal, RollJob::Mode mode, Framing framing);
 
+// What the main window says of a channel whose fields its reading cannot settle (a message of
+// its own), and, shorter, where it shows no preview for it.
+std::string SettingsMessage(const engine::SettingsError& error);
+std::string CantBeUsed(const engine::SettingsError& error);
+
 // Why six point texts, read strictly, cannot be used: on the command line naming the option
 // ("--white: "-1" (red) is not a plain number: ..."), in the roll window naming the field.
 std::string PointsReason(const engine::PointsProblem& problem, Framing framing);

@@ -9,6 +9,8 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <fstream>
+#include <mutex>
 #include <string_view>
 
 namespace tintwell::document {
@@ -19,14 +21,20 @@ namespace fs = std::filesystem;
 // Early writeback keeps the final flush short: the disk works while the rest is converted.
 constexpr off_t kWritebackStep = off_t{8} << 20;
 
-// New files get the permissions the user's umask leaves, as any program's new files do.
+// New files get the permissions the user's umask leaves, as any program's new files do. The
+// umask is read where the system tells it without changing it: setting it to learn it would let
+// another thread's new file slip through with none.
 mode_t NewFileMode() {
-    static const mode_t mode = [] {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return static_cast<mode_t>(0666 & ~mask);
-    }();
-    return mode;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
+    }
+    static std::mutex changing;
+    const std::lock_guard lock(changing);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
 }
 
 fs::path FolderOf(const fs::path& file) {

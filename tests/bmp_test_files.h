@@ -50,6 +50,18 @@ inline engine::PixelBuffer Pattern(int width, int height) {
     return picture;
 }
 
+// The same in 16-bit RGB, with samples that use every bit.
+inline engine::PixelBuffer Sixteen(int width, int height) {
+    engine::PixelBuffer picture =
+        *engine::PixelBuffer::Allocate(width, height, engine::FileLayout(false, false, 16));
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint16_t*>(picture.Bytes(y));
+        for (int i = 0; i < width * 3; ++i)
+            row[i] = static_cast<std::uint16_t>((i * 40503u + y * 7919u) & 0xFFFF);
+    }
+    return picture;
+}
+
 inline bool SamePicture(const engine::PixelBuffer& a, const engine::PixelBuffer& b) {
     return a.Width() == b.Width() && a.Height() == b.Height() &&
            std::equal(a.Data(), a.Data() + a.PixelCount(), b.Data());

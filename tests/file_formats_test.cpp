@@ -143,7 +143,7 @@ void WritePng(const fs::path& path, int bits, int colourType, int interlace, boo
                      static_cast<png_uint_32>(profile.size()));
         png_set_gAMA_fixed(png, info, 45455);
         png_set_cHRM_fixed(png, info, 31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000);
-        png_set_pHYs(png, info, 157480, 157480, PNG_RESOLUTION_METER);
+        png_set_pHYs(png, info, 157480, 118110, PNG_RESOLUTION_METER);  // 4000 by 3000 dpi
         png_text texts[3] = {};
         const int kinds[3] = {PNG_TEXT_COMPRESSION_NONE, PNG_TEXT_COMPRESSION_zTXt,
                               PNG_ITXT_COMPRESSION_NONE};
@@ -489,7 +489,8 @@ TEST(GreyPicture, NeedsTheSamePointsInEveryChannel) {
     for (const auto& [blacks, whites] :
          {std::pair<engine::PerChannel<std::string>, engine::PerChannel<std::string>>{
               {"9", "9", "10"}, {"99", "99", "99"}},
-          {{"9", "9", "9"}, {"99", "98", "99"}}}) {
+          {{"9", "9", "9"}, {"99", "98", "99"}},
+          {{"9", "9", "9"}, {"99", "99", "98"}}}) {
         const document::Outcome refused = document::CorrectFile(
             file.string(), engine::CalcFactors(blacks, whites).levels, {file, true}, stop);
         EXPECT_EQ(refused.line, file.string() +

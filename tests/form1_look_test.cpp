@@ -256,6 +256,15 @@ void Form1LookTest::regionAndPickers() {
              (QStringList{QString::number(points.black[0]), QString::number(points.black[1]),
                           QString::number(points.black[2]), QString::number(points.white[0]),
                           QString::number(points.white[1]), QString::number(points.white[2])}));
+    // Means of exactly a half go to the even neighbour; each picker writes its own three fields.
+    DragWithShift(l.w.Picture(), QPoint(0, 0), QPoint(2 * 1 + 1, 1));  // red 0 and 37
+    QTest::mouseClick(l.w.Find<QPushButton>("blackFromRegion"), Qt::LeftButton);
+    const QStringList whites = Fields(l.w).mid(3);
+    QCOMPARE(Fields(l.w), QStringList({"18", "7", "99"}) + whites);
+    DragWithShift(l.w.Picture(), QPoint(0, 2 * 1), QPoint(2 * 1 + 1, 2 * 1 + 1));  // 1 and 38
+    QTest::mouseClick(l.w.Find<QPushButton>("whiteFromRegion"), Qt::LeftButton);
+    QCOMPARE(Fields(l.w), QStringList({"18", "7", "99", "20", "60", "100"}));
+    DragWithShift(l.w.Picture(), QPoint(2 * 31 + 1, 2 * 20 + 1), QPoint(2 * 5, 2 * 3));
     // A Shift+click that goes nowhere keeps it; Reload keeps it; Escape and a drop clear it.
     DragWithShift(l.w.Picture(), QPoint(2, 2), QPoint(3, 3));
     QCOMPARE(l.w.Picture()->Region(), std::optional(marked));

@@ -15,6 +15,7 @@
 
 #include "bmp_test_files.h"
 #include "document/bmp/writer.h"
+#include "document/codec.h"
 #include "document/picture_document.h"
 #include "document/reason.h"
 #include "temp_dir.h"
@@ -127,27 +128,44 @@ void PrintTo(const FaultCase& c, std::ostream* out) {
 
 class InjectedFault : public ::testing::TestWithParam<FaultCase> {};
 
+// A picture written by a format's codec over `target`, as a save of the roll program does.
+Status Save(const Codec& codec, const Picture& picture, const fs::path& target,
+            FileSystem& system) {
+    auto file = SafeFile::Create(target, system);
+    if (!file) return file.Failure();
+    if (auto ok = codec.Write(picture, file.Value()); !ok) return ok;
+    return file.Value().Commit();
+}
+
+// Every format's writer, failing at each step: a writer that only warned would replace the
+// original with a truncated file and say it was saved.
 TEST_P(InjectedFault, IsReportedAndLeavesTheOriginalAndNoTemporaryFile) {
     const FaultCase& c = GetParam();
-    tests::TempDir dir;
-    const fs::path target = dir / "a.bmp";
-    const engine::PixelBuffer picture = tests::Pattern(700, 600);  // more than one chunk
-    FaultyFileSystem dryRun(Step::None, 0);  // fails nothing: counts the writes
-    ASSERT_TRUE(WriteBmp(picture, dir / "count.bmp", dryRun).Ok());
-    ASSERT_GT(dryRun.Writes(), 2);
-    fs::remove(dir / "count.bmp");
-    tests::WriteBytes(target, kOriginal);
-    // An attribute of the original, so that copying attributes is a step of every save.
-    ASSERT_EQ(setxattr(target.c_str(), "user.frame", "12", 2, 0), 0);
+    for (const Codec* codec : {&BmpCodec(), &TiffCodec(), &PngCodec()}) {
+        if (c.step == Step::Reserve && codec != &BmpCodec()) continue;  // only bitmaps reserve
+        SCOPED_TRACE(FormatName(codec->Kind()));
+        tests::TempDir dir;
+        const fs::path target = dir / "a.bmp";
+        Picture picture{tests::Pattern(700, 600), Format::Bmp, nullptr};  // more than one chunk
+        if (codec != &BmpCodec())
+            picture.pixels = tests::Sixteen(700, 600);  // TIFF and PNG take their own layouts
+        FaultyFileSystem dryRun(Step::None, 0);         // fails nothing: counts the writes
+        ASSERT_TRUE(Save(*codec, picture, dir / "count", dryRun).Ok());
+        ASSERT_GT(dryRun.Writes(), 2);
+        fs::remove(dir / "count");
+        tests::WriteBytes(target, kOriginal);
+        // An attribute of the original, so that copying attributes is a step of every save.
+        ASSERT_EQ(setxattr(target.c_str(), "user.frame", "12", 2, 0), 0);
 
-    FaultyFileSystem faulty(c.step, c.error, c.unnamed);
-    faulty.FailOnWrite(dryRun.Writes());
-    const Status saved = WriteBmp(picture, target, faulty);
+        FaultyFileSystem faulty(c.step, c.error, c.unnamed);
+        faulty.FailOnWrite(dryRun.Writes());
+        const Status saved = Save(*codec, picture, target, faulty);
 
-    ASSERT_FALSE(saved.Ok());
-    EXPECT_EQ(Reason(saved.Failure()), c.reason);
-    EXPECT_EQ(tests::ReadBytes(target), kOriginal);
-    EXPECT_EQ(Entries(dir.Path()), 1u);
+        ASSERT_FALSE(saved.Ok());
+        EXPECT_EQ(Reason(saved.Failure()), c.reason);
+        EXPECT_EQ(tests::ReadBytes(target), kOriginal);
+        EXPECT_EQ(Entries(dir.Path()), 1u);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -228,6 +246,26 @@ TEST(SafeFile, RemovesWhatAKilledWriterLeftButNotALiveWritersFile) {
     ASSERT_TRUE(live.Value().Commit().Ok());
     EXPECT_EQ(Temporaries(dir.Path()).size(), 0u);
     EXPECT_EQ(tests::ReadBytes(dir / "b.bmp"), kOriginal);
+}
+
+// A new file (a roll's --output) gets what the umask leaves of 0666, with and without unnamed
+// files, whatever the umask was when the program started.
+TEST(SafeFile, NewFileTakesTheModeTheUmaskLeaves) {
+    tests::TempDir dir;
+    const mode_t before = ::umask(022);
+    int n = 0;
+    for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
+        ::umask(mask);
+        for (const bool unnamed : {true, false}) {
+            FaultyFileSystem system(Step::None, 0, unnamed);
+            const fs::path file = dir / ("new" + std::to_string(n++) + ".bmp");
+            ASSERT_TRUE(WriteBmp(tests::Pattern(5, 4), file, system).Ok());
+            struct stat s {};
+            ASSERT_EQ(::stat(file.c_str(), &s), 0);
+            EXPECT_EQ(s.st_mode & 07777, 0666 & ~mask) << std::oct << mask << " " << unnamed;
+        }
+    }
+    ::umask(before);
 }
 
 // The window's Save: a step that fails, first or last, is reported, and the picture stays
@@ -399,6 +437,7 @@ INSTANTIATE_TEST_SUITE_P(
                         ::chmod((folder / "real.bmp").c_str(), 0640);
                     }},
         ReplaceCase{"another_users_file_as_root", false, "", Owner{true, true, 0640}},
+        ReplaceCase{"set_group_id_and_sticky_bits", false, "", Owner{false, true, 03750}},
         ReplaceCase{"read_only_to_all_but_root_in_another_group", false, "",
                     Owner{false, true, 0444}},
         ReplaceCase{"attributes_and_acl",

@@ -9,7 +9,6 @@
 #include "ui/form1.h"
 #include "ui/histogram_window.h"
 #include "ui/picture_box.h"
-#include "ui/settings_message.h"
 
 namespace tintwell::ui {
 
@@ -20,7 +19,7 @@ bool Form1::SettleLevels(engine::Levels& levels) {
     for (int c = 0; c < result.settled; ++c)
         m_c.txtBlack[c]->setText(QString::fromStdString(result.blackTexts[c]));
     if (result.error) {
-        Tell(SettingsMessage(*result.error));
+        Tell(document::SettingsMessage(*result.error));
         return false;
     }
     levels = result.levels;

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "document/reason.h"
 #include "ui/form1.h"
 #include "ui/histogram_window.h"
 #include "ui/picture_box.h"
@@ -42,10 +43,8 @@ void Form1::UpdateLook() {
         look.preview = std::make_shared<const engine::LevelsTable>(*levels);
         note = QStringLiteral("Preview");
     } else if (m_model.Preview() && m_stage == Stage::Unchanged) {
-        const auto& error = *m_model.Points().lenient.error;
-        note = QStringLiteral("no preview: the %1 %2 point can't be used")
-                   .arg(QString::fromLatin1(engine::ChannelName(error.channel)),
-                        error.field == engine::Field::BlackPoint ? "black" : "white");
+        note = QStringLiteral("no preview: ") +
+               QString::fromStdString(document::CantBeUsed(*m_model.Points().lenient.error));
     } else if (m_model.Preview()) {
         note = QStringLiteral("Preview (nothing to show)");
     }
