@@ -129,6 +129,20 @@ void CountRows(const PixelBuffer& picture, const Region& r, int top, int bottom,
 
 }  // namespace
 
+Region CutTo(const Region& region, const PixelBuffer& picture) {
+    return {std::clamp(region.left, 0, picture.Width()),
+            std::clamp(region.top, 0, picture.Height()),
+            std::clamp(region.right, 0, picture.Width()),
+            std::clamp(region.bottom, 0, picture.Height())};
+}
+
+// Where the two would meet, white is one above black.
+void KeepWhiteAbove(int& black, int& white) {
+    if (white > black) return;
+    white = std::min(255, black + 1);
+    black = white - 1;
+}
+
 Histograms CountHistograms(const PixelBuffer& picture, double marginPercent) {
     if (picture.IsEmpty()) return Histograms{};
     return CountHistograms(picture,
@@ -137,10 +151,7 @@ Histograms CountHistograms(const PixelBuffer& picture, double marginPercent) {
 
 Histograms CountHistograms(const PixelBuffer& picture, const Region& region) {
     Histograms h;
-    const Region r{std::clamp(region.left, 0, picture.Width()),
-                   std::clamp(region.top, 0, picture.Height()),
-                   std::clamp(region.right, 0, picture.Width()),
-                   std::clamp(region.bottom, 0, picture.Height())};
+    const Region r = CutTo(region, picture);
     if (r.right <= r.left || r.bottom <= r.top) return h;
     const std::uint64_t pixels =
         static_cast<std::uint64_t>(r.right - r.left) * static_cast<std::uint64_t>(r.bottom - r.top);
@@ -219,10 +230,7 @@ Points SuggestPoints(const Histograms& h, double lowClipPercent, double highClip
                 break;
             }
         }
-        if (white <= black) {
-            white = std::min(255, black + 1);
-            black = white - 1;
-        }
+        KeepWhiteAbove(black, white);
         points.black[c] = black;
         points.white[c] = white;
     }
@@ -250,10 +258,7 @@ Points RollPoints(const std::vector<Points>& frames) {
         std::vector<int> blacks, whites;
         for (const Points& f : frames) blacks.push_back(f.black[c]), whites.push_back(f.white[c]);
         int black = Median(blacks), white = Median(whites);
-        if (white <= black) {
-            white = std::min(255, black + 1);
-            black = white - 1;
-        }
+        KeepWhiteAbove(black, white);
         roll.black[c] = black;
         roll.white[c] = white;
     }
@@ -277,10 +282,7 @@ std::optional<Departure> FarFrom(const Points& frame, const Points& roll) {
 namespace tintwell::engine {
 
 PerChannel<double> MeanLevels(const PixelBuffer& picture, const Region& region) {
-    const Region r{std::clamp(region.left, 0, picture.Width()),
-                   std::clamp(region.top, 0, picture.Height()),
-                   std::clamp(region.right, 0, picture.Width()),
-                   std::clamp(region.bottom, 0, picture.Height())};
+    const Region r = CutTo(region, picture);
     PerChannel<double> means{};
     if (r.right <= r.left || r.bottom <= r.top) return means;
     const Layout& layout = picture.GetLayout();

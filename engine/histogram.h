@@ -28,6 +28,8 @@ struct Region {
     bool operator==(const Region&) const = default;
 };
 Region CountedRegion(int width, int height, double marginPercent);
+// The region cut to the picture.
+Region CutTo(const Region& region, const PixelBuffer& picture);
 
 inline constexpr double kDefaultMarginPercent = 5.0;
 inline constexpr double kDefaultClipPercent = 0.1;
@@ -70,6 +72,7 @@ Points SuggestPoints(const Histograms& histograms, double lowClipPercent = kDefa
 // white kept above black as above. A frame that shows more rebate than the border leaves out
 // moves a median little, where counting it with the others would drag the points far.
 Points RollPoints(const std::vector<Points>& frames);
+void KeepWhiteAbove(int& black, int& white);
 
 // Where a frame's points lie more than kFarLevels from the roll's: the first channel and end.
 inline constexpr int kFarLevels = 16;

@@ -202,6 +202,13 @@ void RollWindowTest::pickersTakeTheRegionsMeansOfItsOwnSamples() {
     QCOMPARE(r.Points(), means + before.mid(3));
     QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(r.Points(), means + means);
+    // What is typed into a field is one change.
+    QLineEdit* red = r.Find<QLineEdit>("rollWhiteR");
+    red->selectAll();
+    QTest::keyClicks(red, "123");
+    QCOMPARE(r.Points()[3], QStringLiteral("123"));
+    QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(r.Points(), means + means);
 }
 
 void RollWindowTest::suggestsForTheRollAsTheRollProgramDoes() {
