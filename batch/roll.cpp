@@ -22,6 +22,17 @@ std::string PointsLine(const engine::Points& p) {
     return "--black " + Three(p.black) + " --white " + Three(p.white);
 }
 
+// Densities to the thousandth, the step they are counted in.
+std::string Three(const engine::PerChannel<double>& v) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f,%.3f,%.3f", v[0], v[1], v[2]);
+    return text;
+}
+
+std::string DensitiesLine(const engine::Densities& d) {
+    return "--shadows " + Three(d.shadow) + " --highlights " + Three(d.highlight);
+}
+
 // A frame whose points lie far from the roll's is named: it may show more rebate than the border
 // leaves out, or belong to another roll.
 void WarnOfOddFrames(const std::vector<std::pair<std::string, engine::Points>>& frames,
@@ -49,6 +60,10 @@ public:
         m_progress.Clear();
         if (r.kind != Outcome::Kind::Done) {
             m_err << r.line << std::endl;
+        } else if (m_job.mode == Mode::Suggest && r.densities) {
+            m_densities.push_back(
+                engine::SuggestDensities(*r.densities, m_job.lowClip, m_job.highClip));
+            m_out << DensitiesLine(m_densities.back()) << "  " << m_job.files[i] << std::endl;
         } else if (m_job.mode == Mode::Suggest) {
             const engine::Points points =
                 engine::SuggestPoints(*r.histograms, m_job.lowClip, m_job.highClip);
@@ -70,23 +85,29 @@ public:
                           m_job.mode == Mode::Proxy ? "made into proxies" : "corrected",
                           tally.pixels / 1e6, m_progress.Seconds());
             m_out << summary << std::endl;
+        } else if (!m_densities.empty()) {
+            m_out << DensitiesLine(engine::RollDensities(m_densities)) << "  " << Together(tally)
+                  << std::endl;
         } else if (!m_frames.empty()) {
             std::vector<engine::Points> points;
             for (const auto& f : m_frames) points.push_back(f.second);
             const engine::Points roll = engine::RollPoints(points);
             WarnOfOddFrames(m_frames, roll, m_err);
-            m_out << PointsLine(roll) << "  ("
-                  << (tally.done == 1 ? "1 file" : "all " + std::to_string(tally.done) + " files")
-                  << ")" << std::endl;
+            m_out << PointsLine(roll) << "  " << Together(tally) << std::endl;
         }
     }
 
 private:
+    static std::string Together(const document::RollTally& tally) {
+        return tally.done == 1 ? "(1 file)" : "(all " + std::to_string(tally.done) + " files)";
+    }
+
     const document::RollJob& m_job;
     std::ostream& m_out;
     std::ostream& m_err;
     batch::Progress m_progress;
     std::vector<std::pair<std::string, engine::Points>> m_frames;
+    std::vector<engine::Densities> m_densities;
 };
 
 }  // namespace
@@ -94,7 +115,7 @@ private:
 int RunRoll(const Options& o, std::ostream& out, std::ostream& err, bool terminal,
             const std::atomic<bool>& stop) {
     const document::RollJob& job = o.job;
-    if (job.mode == Mode::Correct && engine::IsNothingToDo(job.levels)) {
+    if (job.mode == Mode::Correct && !job.negative && engine::IsNothingToDo(job.levels)) {
         out << engine::kNothingToDo << "\n";
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "document/byte_source.h"
 #include "document/picture.h"
@@ -24,6 +25,11 @@ public:
     // Writes the picture into `file` in this format: as its keepsake says, where it has one of
     // this format; a picture of another layout as near as the format allows.
     virtual Status Write(const Picture& picture, SafeFile& file) const = 0;
+    // What the picture's keepsake becomes once the picture is a positive made from a negative:
+    // the file's own colour profile and colour chunks give way to `profile` (where the format
+    // carries one; a bitmap carries none).
+    virtual std::shared_ptr<const Keepsake> AsPositive(
+        const Picture& picture, const std::vector<std::uint8_t>& profile) const = 0;
 };
 
 // Each format's codec: bitmaps (ours), bitmaps marked as the roll program's proxies (see
@@ -32,8 +38,11 @@ const Codec& BmpCodec();
 const Codec& ProxyCodec();
 const Codec& TiffCodec();
 const Codec& PngCodec();
+// Camera raw files (LibRaw): read only.
+const Codec& RawCodec();
 
-// The codec a file's name asks for: .bmp, .tif, .tiff or .png, in any letter case.
+// The codec a file's name asks for: .bmp, .tif, .tiff, .png or a camera raw file's ending, in any
+// letter case.
 const Codec* CodecForName(std::string_view path);
 
 // What a format is called in a sentence: "bitmap", "TIFF", "PNG".

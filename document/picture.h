@@ -6,7 +6,7 @@
 
 namespace tintwell::document {
 
-enum class Format { Bmp, Tiff, Png };
+enum class Format { Bmp, Tiff, Png, Raw };
 
 // What a codec needs, beyond the pixels, to write a file back as it was read: its compression,
 // byte order and metadata. Each codec keeps its own kind; nothing else looks inside.

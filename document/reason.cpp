@@ -81,7 +81,8 @@ std::string CantTakeIn(const Error& error, Framing framing) {
     if (framing == Framing::Window)
         return error.problem == Problem::WrongName ? "I only take BMP files"
                                                    : "Can't read that for some reason";
-    if (error.problem == Problem::WrongName) return "I only take BMP, TIFF and PNG files";
+    if (error.problem == Problem::WrongName)
+        return "I only take BMP, TIFF, PNG and camera raw files";
     if (error.problem == Problem::Changed) return ChangedMeanwhile(true);
     return Reason(error);
 }
@@ -120,6 +121,11 @@ std::string RollRefused(const RollRefusal& refusal, RollJob::Mode mode, Framing 
         case PlanRefusal::Kind::ThroughALink:
             return option + " would write through a link: " + target + " is one" + nothing +
                    ", or remove the link.";
+        case PlanRefusal::Kind::RawInPlace:
+            return p.original +
+                   " is a camera raw file, which is never written over: its positive is a TIFF "
+                   "of its name. Nothing was written; " +
+                   (command ? "use --output DIR." : "choose an output folder.");
     }
     return {};
 }
@@ -155,6 +161,34 @@ std::string PointsReason(const engine::PointsProblem& p, Framing framing) {
                    (black ? "black points go from 0 to 255" : "white points go from 1 to 255");
         case Kind::NotAbove:
             return what + " is not above its black point \"" + p.blackText + "\"";
+    }
+    return {};
+}
+
+std::string NegativeReason(const engine::NegativeProblem& p, Framing framing) {
+    using What = engine::NegativeProblem::What;
+    using Kind = engine::NegativeProblem::Kind;
+    static const char* const kOption[] = {"--film-base", "--shadows", "--highlights", "--contrast"};
+    static const char* const kField[] = {"film base", "shadow density", "highlight density",
+                                         "contrast"};
+    static const char* const kRange[] = {"film bases go from 1 to 65535",
+                                         "densities go from 0 to 4", "densities go from 0 to 4",
+                                         "the contrast goes from 0.5 to 4"};
+    const int what = static_cast<int>(p.what);
+    const bool contrast = p.what == What::Contrast;
+    const std::string channel = engine::ChannelName(p.channel);
+    const std::string said = framing == Framing::CommandLine
+                                 ? std::string(kOption[what]) + ": \"" + p.text + "\"" +
+                                       (contrast ? "" : " (" + channel + ")")
+                                 : "the " + (contrast ? std::string() : channel + " ") +
+                                       kField[what] + " \"" + p.text + "\"";
+    switch (p.kind) {
+        case Kind::NotANumber:
+            return said + " is not a plain number: digits, with at most one decimal point";
+        case Kind::OutOfRange:
+            return said + " is out of range; " + kRange[what];
+        case Kind::NotAbove:
+            return said + " is not above its shadow density \"" + p.shadowText + "\"";
     }
     return {};
 }

@@ -41,4 +41,8 @@ std::string CantBeUsed(const engine::SettingsError& error);
 // ("--white: "-1" (red) is not a plain number: ..."), in the roll window naming the field.
 std::string PointsReason(const engine::PointsProblem& problem, Framing framing);
 
+// Why a negative's settings, read strictly, cannot be used: on the command line naming the
+// option, in the roll window naming the field.
+std::string NegativeReason(const engine::NegativeProblem& problem, Framing framing);
+
 }  // namespace tintwell::document

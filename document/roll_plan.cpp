@@ -6,6 +6,7 @@
 #include <map>
 
 #include "document/bmp/writer.h"
+#include "document/raw/codec.h"
 
 namespace tintwell::document {
 namespace {
@@ -24,8 +25,9 @@ std::string Identity(const fs::path& path) {
 fs::path Target(const RollJob& o, const std::string& file) {
     if (o.inPlace) return file;
     const fs::path name = fs::path(file).filename();
-    return o.folder /
-           (o.mode == RollJob::Mode::Proxy ? fs::path(name).replace_extension(".bmp") : name);
+    if (o.mode == RollJob::Mode::Proxy) return o.folder / fs::path(name).replace_extension(".bmp");
+    if (raw::IsRawName(file)) return o.folder / fs::path(name).replace_extension(".tif");
+    return o.folder / name;
 }
 
 // A proxy goes where nothing is, or over a proxy of ours; never through a link, never over a
@@ -42,6 +44,10 @@ std::variant<std::optional<FileStamp>, PlanRefusal> ProxyTarget(const fs::path& 
 }  // namespace
 
 std::variant<Plan, PlanRefusal> PlanDestinations(const RollJob& o) {
+    if (o.inPlace) {
+        for (const std::string& file : o.files)
+            if (raw::IsRawName(file)) return PlanRefusal{PlanRefusal::Kind::RawInPlace, file, file};
+    }
     std::map<std::string, std::size_t> inputs;
     for (std::size_t i = 0; i < o.files.size(); ++i) inputs.emplace(Identity(o.files[i]), i);
     Plan plan{std::vector<std::optional<Destination>>(o.files.size()),

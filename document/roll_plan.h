@@ -20,12 +20,14 @@ struct Plan {
 
 // Why a roll must stop before anything is written: a destination in the folder is one of the
 // inputs (by its name, a link or a hard link), or a proxy would replace a file it did not make
-// or write through a link. No original is ever replaced unless in place is asked for.
+// or write through a link, or a camera raw file would be written over (its correction is a
+// TIFF, made beside it only with a folder). No original is ever replaced unless in place is asked
+// for.
 struct PlanRefusal {
-    enum class Kind { OverAnOriginal, OverAFileNotOurs, ThroughALink };
+    enum class Kind { OverAnOriginal, OverAFileNotOurs, ThroughALink, RawInPlace };
     Kind kind = Kind::OverAnOriginal;
     std::filesystem::path target;
-    std::string original;  // the input it is, for OverAnOriginal
+    std::string original;  // the input it is, for OverAnOriginal; the raw file, for RawInPlace
 };
 
 std::variant<Plan, PlanRefusal> PlanDestinations(const RollJob& job);

@@ -18,10 +18,11 @@ Outcome Work(const RollJob& job, const std::string& file, const Destination& to,
         case RollJob::Mode::Proxy:
             return MakeProxy(file, to, stop);
         case RollJob::Mode::Suggest:
-            return CountFile(file, job.margin);
+            return CountFile(file, job.margin, job.negative);
         case RollJob::Mode::Correct:
             break;
     }
+    if (job.negative) return CorrectFile(file, *job.negative, to, stop);
     return CorrectFile(file, job.levels, to, stop);
 }
 

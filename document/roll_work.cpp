@@ -5,6 +5,7 @@
 #include "document/codec.h"
 #include "document/intake.h"
 #include "document/limits.h"
+#include "document/profiles.h"
 #include "document/reason.h"
 #include "document/safe_file.h"
 #include "engine/correction_pass.h"
@@ -60,10 +61,29 @@ Outcome Save(const std::string& file, const Intake& taken, const Codec& codec,
             taken.picture.pixels.PixelCount()};
 }
 
-Outcome Correct(const std::string& file, const engine::Levels& levels, const Destination& to,
+// The positive goes in the format its destination's name asks for (a raw file's is a TIFF),
+// described by the profile of its own colour space.
+Outcome Invert(const std::string& file, Intake& taken, const engine::Negative& negative,
+               const Destination& to, const std::atomic<bool>& stop, FileSystem& system) {
+    Picture& picture = taken.picture;
+    const engine::NegativeRule rule(negative, picture.pixels.GetLayout());
+    const auto afterRow = [&](int) { return !stop.load(std::memory_order_relaxed); };
+    const auto ran = engine::RunNegativePass(picture.pixels, rule, afterRow);
+    if (!ran) return Refused(file, Reason(Fail(Problem::NoMemory)) + "; it is left as it was");
+    if (*ran == engine::PassResult::Cancelled) return Abandoned(file);
+    const Codec& codec = *CodecForName(to.path.string());
+    picture.keepsake =
+        codec.AsPositive(picture, rule.Out().IsGrey() ? GreyProfile() : SrgbProfile());
+    return Save(file, taken, codec, to, stop, system);
+}
+
+Outcome Correct(const std::string& file, const Correction& correction, const Destination& to,
                 const std::atomic<bool>& stop, FileSystem& system) {
     auto taken = TakeIn(file, Names::Pictures, system);
     if (!taken) return NotTaken(file, taken.Failure());
+    if (const auto* negative = std::get_if<engine::Negative>(&correction))
+        return Invert(file, taken.Value(), *negative, to, stop, system);
+    const engine::Levels& levels = std::get<engine::Levels>(correction);
     engine::PixelBuffer& pixels = taken.Value().picture.pixels;
     if (pixels.GetLayout().IsGrey() && !GreyAgrees(levels)) {
         return Refused(file,
@@ -73,7 +93,7 @@ Outcome Correct(const std::string& file, const engine::Levels& levels, const Des
     const auto afterRow = [&](int) { return !stop.load(std::memory_order_relaxed); };
     if (engine::RunCorrectionPass(pixels, levels, afterRow) == engine::PassResult::Cancelled)
         return Abandoned(file);
-    const Codec& codec = *CodecForName(file);
+    const Codec& codec = *CodecForName(to.path.string());
     return Save(file, taken.Value(), codec, to, stop, system);
 }
 
@@ -87,9 +107,9 @@ Outcome Guarded(const std::string& file, const Work& work) {
 
 }  // namespace
 
-Outcome CorrectFile(const std::string& file, const engine::Levels& levels, const Destination& to,
+Outcome CorrectFile(const std::string& file, const Correction& correction, const Destination& to,
                     const std::atomic<bool>& stop, FileSystem& system) {
-    return Guarded(file, [&] { return Correct(file, levels, to, stop, system); });
+    return Guarded(file, [&] { return Correct(file, correction, to, stop, system); });
 }
 
 Outcome MakeProxy(const std::string& file, const Destination& to, const std::atomic<bool>& stop,
@@ -101,11 +121,18 @@ Outcome MakeProxy(const std::string& file, const Destination& to, const std::ato
     });
 }
 
-Outcome CountFile(const std::string& file, double margin) {
+Outcome CountFile(const std::string& file, double margin,
+                  const std::optional<engine::Negative>& negative) {
     return Guarded(file, [&] {
         auto taken = TakeIn(file, Names::Pictures);
         if (!taken) return NotTaken(file, taken.Failure());
         const engine::PixelBuffer& pixels = taken.Value().picture.pixels;
+        if (negative) {
+            const engine::Region inside =
+                engine::CountedRegion(pixels.Width(), pixels.Height(), margin);
+            return Outcome{Outcome::Kind::Done, "", pixels.PixelCount(), std::nullopt,
+                           engine::CountDensities(pixels, inside, *negative)};
+        }
         return Outcome{Outcome::Kind::Done, "", pixels.PixelCount(),
                        engine::CountHistograms(pixels, margin)};
     });

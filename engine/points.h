@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "engine/levels.h"
+#include "engine/negative.h"
 
 namespace tintwell::engine {
 
@@ -28,5 +29,24 @@ struct PointsProblem {
 // always settle by.
 std::variant<Levels, PointsProblem> ReadPoints(const PerChannel<std::string>& blacks,
                                                const PerChannel<std::string>& whites);
+
+// Why a negative's settings, read strictly, cannot be used.
+struct NegativeProblem {
+    enum class Kind { NotANumber, OutOfRange, NotAbove };
+    enum class What { FilmBase, Shadow, Highlight, Contrast };
+    Kind kind = Kind::NotANumber;
+    What what = What::FilmBase;
+    Channel channel = Channel::Red;
+    std::string text;        // the text at fault
+    std::string shadowText;  // for NotAbove: the shadow density it is not above
+};
+
+// A negative's settings read strictly: the film base plain numbers from 1 to 65535, the
+// densities plain numbers from 0 to 4, each highlight above its shadow, the contrast from 0.5
+// to 4.
+std::variant<Negative, NegativeProblem> ReadNegative(const PerChannel<std::string>& bases,
+                                                     const PerChannel<std::string>& shadows,
+                                                     const PerChannel<std::string>& highlights,
+                                                     const std::string& contrast, bool mono);
 
 }  // namespace tintwell::engine

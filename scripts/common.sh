@@ -6,6 +6,7 @@ TINTWELL_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libhwy-dev libtiff-dev libpng-dev
+  libraw-dev liblcms2-dev
 )
 # What some tests use when it is there: the fuzzer (clang), the desktop test (an X server, a
 # window manager, xdotool, Xlib headers, ImageMagick's import for screen grabs, python3), and
@@ -14,7 +15,7 @@ TINTWELL_PACKAGES=(
 TINTWELL_OPTIONAL_PACKAGES=(
   clang libclang-rt-dev
   xvfb openbox xdotool x11-utils libx11-dev imagemagick libvips-tools python3
-  dpkg-dev file desktop-file-utils appstream
+  dpkg-dev file desktop-file-utils appstream libraw-bin
 )
 
 tintwell_missing() {
@@ -29,7 +30,7 @@ tintwell_install_deps() {
   if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     echo "tintwell: this is not a Debian or Ubuntu system. Install by hand: a C++20 compiler, CMake 3.22+," >&2
     echo "  Ninja, Qt 6 (Core, Gui, Widgets, Svg, Test), GoogleTest, Google Benchmark, CLI11, Highway," >&2
-    echo "  libtiff, libpng; optional:" >&2
+    echo "  libtiff, libpng, LibRaw, Little CMS; optional:" >&2
     echo "  clang with libFuzzer, Xvfb, openbox, xdotool, Xlib headers, ImageMagick, python3," >&2
     echo "  dpkg-dev, desktop-file-utils, appstream." >&2
     return 0

@@ -37,6 +37,13 @@ std::vector<std::string> Points(const std::string& black, const std::string& whi
     return {"--black", black, "--white", white, "--in-place", "a.bmp"};
 }
 
+std::vector<std::string> Negative(const std::string& base, const std::string& shadows,
+                                  const std::string& highlights,
+                                  const std::string& contrast = "2") {
+    return {"--negative", "--film-base", base,     "--shadows", shadows, "--highlights",
+            highlights,   "--contrast",  contrast, "--output",  "d",     "a.tif"};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, CommandLine,
     ::testing::Values(
@@ -80,7 +87,37 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{Points("10,20,30", "90,20,90"), 2,
                    "--white: \"20\" (green) is not above its black point \"20\""},
         OptionCase{Points("0,254.5,.5", "1,255,1."), -1, ""},
-        OptionCase{Points("255,0,0", "255,1,1"), 2, "(red) is not above its black point"}));
+        OptionCase{Points("255,0,0", "255,1,1"), 2, "(red) is not above its black point"},
+        // A negative's settings are as strict.
+        OptionCase{Negative("1,65535,30000.5", "0,0,3.99", "0.001,4,4", "0.5"), -1, ""},
+        OptionCase{Negative("0,9,9", "0,0,0", "1,1,1"), 2,
+                   "--film-base: \"0\" (red) is out of range; film bases go from 1 to 65535"},
+        OptionCase{Negative("9,9,65536", "0,0,0", "1,1,1"), 2, "\"65536\" (blue) is out of range"},
+        OptionCase{Negative("9,9,9", "0,x,0", "1,1,1"), 2,
+                   "--shadows: \"x\" (green) is not a plain number"},
+        OptionCase{Negative("9,9,9", "0,0,0", "1,1,4.01"), 2,
+                   "--highlights: \"4.01\" (blue) is out of range; densities go from 0 to 4"},
+        OptionCase{Negative("9,9,9", "0.5,0,0", "0.5,1,1"), 2,
+                   "--highlights: \"0.5\" (red) is not above its shadow density \"0.5\""},
+        OptionCase{Negative("9,9,9", "0,0,0", "1,1,1", "4.5"), 2,
+                   "--contrast: \"4.5\" is out of range; the contrast goes from 0.5 to 4"},
+        OptionCase{Negative("9,9,9", "0,0", "1,1,1"), 2, "--shadows takes three numbers"},
+        OptionCase{{"--mono", "--black", "1,2,3", "--white", "9,9,9", "--in-place", "a"},
+                   2,
+                   "go with --negative"},
+        OptionCase{{"--negative", "--film-base", "9,9,9", "--black", "1,2,3", "--in-place", "a"},
+                   2,
+                   "not --black and --white"},
+        OptionCase{{"--negative", "--film-base", "9,9,9", "--in-place", "a"},
+                   2,
+                   "needs --film-base, --shadows and --highlights"},
+        OptionCase{
+            {"--suggest", "--negative", "a.dng"}, 2, "--suggest --negative needs --film-base"},
+        OptionCase{{"--suggest", "--negative", "--film-base", "9,9,9", "--shadows", "0,0,0", "a"},
+                   2,
+                   "suggests the shadows and highlights"},
+        OptionCase{
+            {"--suggest", "--negative", "--film-base", "9,9,9", "--mono", "a.dng"}, -1, ""}));
 
 TEST(CommandLine, KeepsTheTextsForTheRuleAndDefaults) {
     const Parsed p = ParseOptions(
@@ -102,6 +139,14 @@ TEST(CommandLine, KeepsTheTextsForTheRuleAndDefaults) {
     ASSERT_TRUE(one.options);
     EXPECT_EQ(one.options->job.lowClip, 3.0);
     EXPECT_EQ(one.options->job.highClip, 3.0);
+    const Parsed n = ParseOptions(Negative("52000,31000.5,17500", "0.05,0.1,0.2", "2,2.1,2.25"), 1);
+    ASSERT_TRUE(n.options && n.options->job.negative);
+    const engine::Negative& negative = *n.options->job.negative;
+    EXPECT_EQ(negative.base, (engine::PerChannel<double>{52000, 31000.5, 17500}));
+    EXPECT_EQ(negative.shadow, (engine::PerChannel<double>{0.05, 0.1, 0.2}));
+    EXPECT_EQ(negative.highlight, (engine::PerChannel<double>{2, 2.1, 2.25}));
+    EXPECT_EQ(negative.contrast, 2.0);
+    EXPECT_FALSE(negative.mono);
 }
 
 // A stop lets the running files finish or give up, and starts no other.
@@ -179,7 +224,8 @@ TEST(Roll, MixedRollCorrectsTheGoodFilesAndLeavesTheRestAsTheyWere) {
     EXPECT_EQ(run.err, (dir / "damaged.bmp").string() +
                            ": the file is too short to be a "
                            "bitmap\n" +
-                           (dir / "b.jpg").string() + ": I only take BMP, TIFF and PNG files\n" +
+                           (dir / "b.jpg").string() +
+                           ": I only take BMP, TIFF, PNG and camera raw files\n" +
                            (dir / "folder.bmp").string() + ": it is a folder, not a file\n" + sub +
                            ": " + (dir / "a.bmp").string() + " is written to " +
                            (dir / "out" / "a.bmp").string() + " already; this one is left out\n");

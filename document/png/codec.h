@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "document/byte_source.h"
 #include "document/picture.h"
@@ -14,5 +16,10 @@ namespace tintwell::document::png {
 Result<Picture> Read(ByteSource& source, std::uint64_t maxPixels);
 // Writes the picture in its keepsake's interlacing and with its chunks.
 Status Write(const Picture& picture, SafeFile& file);
+
+// The keepsake of the picture as a positive in the colour space of `profile`, which takes the
+// place of the file's own colour description.
+std::shared_ptr<const Keepsake> AsPositive(const Picture& picture,
+                                           const std::vector<std::uint8_t>& profile);
 
 }  // namespace tintwell::document::png

@@ -1,4 +1,6 @@
 // Writing a PNG through libpng, with the chunks it was read with.
+#include <zlib.h>
+
 #include <memory>
 #include <vector>
 
@@ -80,6 +82,25 @@ Status Write(const Picture& picture, SafeFile& file) {
         rows[static_cast<std::size_t>(y)] = const_cast<png_bytep>(pixels.Bytes(y));
     if (WriteAll(s.Png(), s.Info(), pixels, keep, &chunks, rows.data())) return Done{};
     return io.WriteFailure();
+}
+
+// The profile goes in an iCCP chunk first, deflated as PNG has it; sRGB, gAMA, cHRM and cICP,
+// which said how the scan's values were to be seen, go.
+std::shared_ptr<const Keepsake> AsPositive(const Picture& picture,
+                                           const std::vector<std::uint8_t>& profile) {
+    auto keep = std::make_shared<PngKeepsake>(KeepsakeAs<PngKeepsake>(picture));
+    std::erase_if(keep->chunks, [](const Chunk& c) {
+        return c.name == "iCCP" || c.name == "sRGB" || c.name == "gAMA" || c.name == "cHRM" ||
+               c.name == "cICP";
+    });
+    uLongf size = compressBound(profile.size());
+    std::vector<std::uint8_t> data = {'T', 'i', 'n', 't', 'w', 'e', 'l', 'l', 0, 0};
+    const std::size_t head = data.size();
+    data.resize(head + size);
+    compress2(data.data() + head, &size, profile.data(), profile.size(), 9);
+    data.resize(head + size);
+    keep->chunks.insert(keep->chunks.begin(), Chunk{"iCCP", std::move(data), Where::BeforePalette});
+    return keep;
 }
 
 }  // namespace tintwell::document::png

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "document/byte_source.h"
 #include "document/picture.h"
@@ -15,5 +17,10 @@ namespace tintwell::document::tiff {
 Result<Picture> Read(ByteSource& source, std::uint64_t maxPixels);
 // Writes the picture as its keepsake says, in contiguous strips.
 Status Write(const Picture& picture, SafeFile& file);
+
+// The keepsake of the picture as a positive in the colour space of `profile`, which takes the
+// place of the file's own colour description.
+std::shared_ptr<const Keepsake> AsPositive(const Picture& picture,
+                                           const std::vector<std::uint8_t>& profile);
 
 }  // namespace tintwell::document::tiff

@@ -52,4 +52,13 @@ Status Write(const Picture& picture, SafeFile& file) {
     return WriteMetadata(file, keep.metadata);
 }
 
+std::shared_ptr<const Keepsake> AsPositive(const Picture& picture,
+                                           const std::vector<std::uint8_t>& profile) {
+    constexpr std::uint16_t kProfile = 34675;
+    auto keep = std::make_shared<TiffKeepsake>(KeepsakeAs<TiffKeepsake>(picture));
+    std::erase_if(keep->metadata.main.entries, [](const Entry& e) { return e.tag == kProfile; });
+    keep->metadata.main.entries.push_back({kProfile, 7, profile.size(), profile});
+    return keep;
+}
+
 }  // namespace tintwell::document::tiff

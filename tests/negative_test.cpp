@@ -1,0 +1,201 @@
+// The negative rule against a reference worked out in long double, sample by sample.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "engine/negative.h"
+#include "negative_reference.h"
+
+namespace tintwell::engine {
+namespace {
+
+using tests::Agrees;
+using tests::FromDensity;
+using tests::Reference;
+
+struct Setting {
+    double base, shadow, highlight, contrast;
+};
+
+class NegativeRules : public ::testing::TestWithParam<Setting> {};
+
+// Every 16-bit value of a channel, through the scalar rule and the tables of a row.
+TEST_P(NegativeRules, GivesTheReferenceForEverySixteenBitValue) {
+    const Setting& s = GetParam();
+    Negative n;
+    n.base = {s.base, s.base, s.base};
+    n.shadow = {0, s.shadow, 0};
+    n.highlight = {4, s.highlight, 4};
+    n.contrast = s.contrast;
+    const NegativeRule rule(n, FileLayout(false, false, 16));
+    std::vector<std::uint16_t> in(65536 * 3), out(in.size());
+    for (std::uint32_t v = 0; v < 65536; ++v) in[v * 3 + 1] = static_cast<std::uint16_t>(v);
+    rule.ApplyRow(reinterpret_cast<const std::uint8_t*>(in.data()),
+                  reinterpret_cast<std::uint8_t*>(out.data()), 65536);
+    int wrong = 0;
+    for (std::uint32_t v = 0; v < 65536 && wrong < 5; ++v) {
+        const long double exact = Reference(s.base, v, s.shadow, s.highlight, s.contrast);
+        const bool scalar = Agrees(NegativeSample(n, 1, v), exact);
+        const bool tabled = Agrees(out[v * 3 + 1], exact);
+        wrong += !scalar || !tabled;
+        EXPECT_TRUE(scalar && tabled)
+            << "v " << v << " exact " << static_cast<double>(exact) << " scalar "
+            << NegativeSample(n, 1, v) << " table " << out[v * 3 + 1];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, NegativeRules,
+    ::testing::Values(Setting{52000, 0.05, 2.1, 2.0},  // a usual one: clamps at both ends
+                      Setting{1, 0, 4, 2.0},           // a base of 1: every sample above it
+                      Setting{65535, 0, 4, 0.5}, Setting{30000, 1.2, 1.21, 4.0},
+                      Setting{40000.5, 0.0, 0.001, 1.0}, Setting{65535, 3.5, 4, 3.3}));
+
+TEST(NegativeRules, ClampsAtBothEndsAndAboveTheBase) {
+    Negative n;
+    n.base = {50000, 50000, 50000};
+    n.shadow = {0.2, 0.2, 0.2};
+    n.highlight = {1.5, 1.5, 1.5};
+    EXPECT_EQ(NegativeSample(n, 0, 60000), 0);  // above the base: no density, black
+    EXPECT_EQ(NegativeSample(n, 0, 50000 / std::pow(10, 0.2) + 1), 0);
+    EXPECT_EQ(NegativeSample(n, 0, 0), 65535);  // denser than the highlight: white
+    EXPECT_EQ(NegativeSample(n, 0, 50000 / std::pow(10, 1.5) - 1), 65535);
+}
+
+// A pixel's samples in and out, for each kind of layout; alpha stays as it was.
+struct LayoutCase {
+    Layout layout;
+    bool mono;
+    std::vector<std::uint32_t> in;
+    int outSamples;
+};
+
+class NegativeLayouts : public ::testing::TestWithParam<LayoutCase> {};
+
+std::vector<std::uint8_t> Packed(const std::vector<std::uint32_t>& v, int bits) {
+    std::vector<std::uint8_t> bytes(v.size() * (bits / 8));
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (bits == 8) bytes[i] = static_cast<std::uint8_t>(v[i]);
+        const auto w = static_cast<std::uint16_t>(v[i]);
+        if (bits == 16) std::memcpy(&bytes[i * 2], &w, 2);
+    }
+    return bytes;
+}
+
+TEST_P(NegativeLayouts, WorksEachSampleByItsChannelsSettings) {
+    const LayoutCase& c = GetParam();
+    Negative n;
+    n.base = {60000, 40000, 20000};
+    n.shadow = {0.1, 0.2, 0.3};
+    n.highlight = {2.0, 1.8, 1.6};
+    n.contrast = 1.7;
+    n.mono = c.mono;
+    const int bits = c.layout.bits;
+    const long double scale = bits == 16 ? 1 : 257;
+    const NegativeRule rule(n, c.layout);
+    ASSERT_EQ(rule.Out().samples, c.outSamples);
+    const std::vector<std::uint8_t> in = Packed(c.in, bits);
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(c.outSamples) * bits / 8);
+    rule.ApplyRow(in.data(), out.data(), 1);
+    const auto density = [&](int channel, std::uint32_t v) {
+        return std::max(0.0L, std::log10(n.base[channel] / std::max(v * scale, 1.0L)));
+    };
+    std::vector<long double> expected;
+    if (c.mono) {
+        const long double d = (density(0, c.in[0]) + density(1, c.in[1]) + density(2, c.in[2])) / 3;
+        expected.push_back(FromDensity(d, n.shadow[0], n.highlight[0], 1.7L));
+    } else {
+        for (int s = 0; s < std::min(c.layout.samples, 3); ++s) {
+            const int channel = c.layout.IsGrey() ? 0 : s;
+            if (c.layout.roles[s] == Role::Alpha) break;
+            const long double v = c.in[s] * scale;
+            expected.push_back(
+                Reference(n.base[channel], v, n.shadow[channel], n.highlight[channel], 1.7L));
+        }
+    }
+    for (std::size_t s = 0; s < expected.size(); ++s) {
+        std::uint32_t got = bits == 8 ? out[s] : out[2 * s] | out[2 * s + 1] << 8;
+        if (bits == 8) {
+            const long double eight = std::nearbyint(expected[s]) / 257;
+            EXPECT_EQ(got, static_cast<std::uint32_t>(std::nearbyint(eight))) << s;
+        } else {
+            EXPECT_TRUE(Agrees(got, expected[s])) << s << ": " << got;
+        }
+    }
+    if (c.layout.HasAlpha()) {
+        const std::size_t last = static_cast<std::size_t>(c.outSamples - 1) * bits / 8;
+        EXPECT_EQ(out[last], in[in.size() - bits / 8]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, NegativeLayouts,
+    ::testing::Values(LayoutCase{FileLayout(false, false, 16), false, {30000, 9000, 700}, 3},
+                      LayoutCase{FileLayout(false, true, 16), false, {100, 20000, 19999, 77}, 4},
+                      LayoutCase{FileLayout(false, false, 8), false, {200, 31, 3}, 3},
+                      LayoutCase{FileLayout(true, false, 16), false, {12345}, 1},
+                      LayoutCase{FileLayout(true, true, 8), false, {40, 200}, 2},
+                      LayoutCase{FileLayout(false, false, 16), true, {30000, 9000, 700}, 1},
+                      LayoutCase{FileLayout(false, true, 8), true, {120, 60, 30, 9}, 2}));
+
+TEST(NegativePass, WritesAGreyPictureForABlackAndWhiteNegative) {
+    auto picture = *PixelBuffer::Allocate(2, 1, FileLayout(false, false, 16));
+    const std::uint16_t samples[6] = {65535, 65535, 65535, 1, 1, 1};
+    std::memcpy(picture.Bytes(0), samples, sizeof samples);
+    Negative n;
+    n.mono = true;
+    const NegativeRule rule(n, picture.GetLayout());
+    ASSERT_EQ(RunNegativePass(picture, rule, [](int) { return true; }), PassResult::Completed);
+    ASSERT_TRUE(picture.GetLayout().IsGrey());
+    std::uint16_t out[2];
+    std::memcpy(out, picture.Bytes(0), sizeof out);
+    EXPECT_EQ(out[0], 0);      // the film base itself: black
+    EXPECT_EQ(out[1], 65535);  // density 4.8, above the highlight 2: white
+}
+
+// Densities spread over a picture: the suggestion is each end's 0.1% found by sorting.
+TEST(DensitySuggestion, FindsTheDensitiesAtEachEndBySorting) {
+    auto picture = *PixelBuffer::Allocate(100, 100, FileLayout(false, false, 16));
+    Negative n;
+    n.base = {65535, 50000, 30000};
+    std::array<std::vector<double>, 3> densities;
+    for (int y = 0; y < 100; ++y) {
+        auto* row = reinterpret_cast<std::uint16_t*>(picture.Bytes(y));
+        for (int x = 0; x < 300; ++x) {
+            const int c = x % 3;
+            row[x] = static_cast<std::uint16_t>(40 + (x * 7919 + y * 104729 + c * 31) % 29000);
+            densities[c].push_back(std::max(0.0, std::log10(n.base[c] / row[x])));
+        }
+    }
+    const Densities d = SuggestDensities(CountDensities(picture, {0, 0, 100, 100}, n), 0.1, 0.1);
+    for (int c = 0; c < 3; ++c) {
+        std::sort(densities[c].begin(), densities[c].end());
+        // The 11th of 10000 from each end is the first past 0.1%.
+        EXPECT_NEAR(d.shadow[c], std::floor(densities[c][10] * 1000) / 1000, 1e-9) << c;
+        EXPECT_NEAR(d.highlight[c], std::floor(densities[c][9989] * 1000) / 1000 + 0.001, 1e-9)
+            << c;
+    }
+    const PerChannel<double> mean = MeanDensities(picture, {0, 0, 100, 100}, n);
+    for (int c = 0; c < 3; ++c) {
+        double sum = 0;
+        for (double v : densities[c]) sum += v;
+        EXPECT_NEAR(mean[c], sum / 10000, 1e-9);
+    }
+}
+
+TEST(DensitySuggestion, TakesTheMedianOfTheFramesForTheRoll) {
+    const std::vector<Densities> frames = {{{0.1, 0.2, 0.3}, {1.0, 1.1, 1.2}},
+                                           {{0.3, 0.1, 0.2}, {2.0, 1.3, 0.15}},
+                                           {{0.2, 0.3, 0.1}, {1.5, 0.9, 0.1}}};
+    const Densities roll = RollDensities(frames);
+    EXPECT_EQ(roll.shadow, (PerChannel<double>{0.2, 0.2, 0.2}));
+    EXPECT_EQ(roll.highlight[0], 1.5);
+    EXPECT_EQ(roll.highlight[1], 1.1);
+    EXPECT_NEAR(roll.highlight[2], 0.201, 1e-12);  // a step above its shadow at least
+}
+
+}  // namespace
+}  // namespace tintwell::engine
