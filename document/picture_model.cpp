@@ -25,6 +25,13 @@ SettledPoints Settle(Reading reading, const engine::PerChannel<std::string>& bla
 
 }  // namespace
 
+std::optional<engine::Negative> CountingNegative(const NegativeTexts& texts) {
+    const auto read =
+        engine::ReadNegative(texts.bases, {"0", "0", "0"}, {"4", "4", "4"}, "2", texts.mono);
+    if (const auto* negative = std::get_if<engine::Negative>(&read)) return *negative;
+    return std::nullopt;
+}
+
 PictureModel::PictureModel(Reading reading) : m_reading(reading) {
     m_points = Settle(reading, m_blacks, m_whites);
 }
@@ -102,9 +109,31 @@ void PictureModel::SetCorrected(bool corrected) {
     Tell(kBusy);
 }
 
+void PictureModel::SetNegative(const std::optional<NegativeTexts>& texts) {
+    if (texts == m_negativeTexts) return;
+    m_negativeTexts = texts;
+    m_negative = {};
+    if (texts) {
+        const auto read = engine::ReadNegative(texts->bases, texts->shadows, texts->highlights,
+                                               texts->contrast, texts->mono);
+        if (const auto* problem = std::get_if<engine::NegativeProblem>(&read)) {
+            m_negative.problem = *problem;
+        } else {
+            m_negative.negative = std::get<engine::Negative>(read);
+        }
+    }
+    Tell(kPoints);
+}
+
 std::optional<engine::Levels> PictureModel::PreviewLevels() const {
-    if (!m_preview || m_busy || m_corrected || m_picture == nullptr) return std::nullopt;
+    if (!m_preview || m_busy || m_corrected || m_picture == nullptr || m_negativeTexts)
+        return std::nullopt;
     return m_points.levels;
+}
+
+std::optional<engine::Negative> PictureModel::PreviewNegative() const {
+    if (!m_preview || m_busy || m_corrected || m_picture == nullptr) return std::nullopt;
+    return m_negative.negative;
 }
 
 }  // namespace tintwell::document

@@ -8,6 +8,7 @@
 
 #include "engine/histogram.h"
 #include "engine/levels.h"
+#include "engine/negative.h"
 #include "engine/pixel_buffer.h"
 #include "engine/points.h"
 
@@ -23,6 +24,26 @@ struct SettledPoints {
     engine::FactorsResult lenient;                // as the main window settles them
     std::optional<engine::PointsProblem> strict;  // why, read strictly, they cannot be used
 };
+
+// A negative's settings as the roll window's fields hold them: the film base, the shadow and
+// highlight densities, the contrast, and whether it is black and white.
+struct NegativeTexts {
+    engine::PerChannel<std::string> bases{"65535", "65535", "65535"};
+    engine::PerChannel<std::string> shadows{"0", "0", "0"}, highlights{"2", "2", "2"};
+    std::string contrast = "2";
+    bool mono = false;
+    bool operator==(const NegativeTexts&) const = default;
+};
+
+// What they settle to, read strictly: the negative, or why it cannot be used.
+struct SettledNegative {
+    std::optional<engine::Negative> negative;
+    std::optional<engine::NegativeProblem> problem;
+};
+
+// The negative densities are counted by: the film base and black and white of the texts, where
+// the film base can be used, whatever the densities say.
+std::optional<engine::Negative> CountingNegative(const NegativeTexts& texts);
 
 // The state a window shows its picture by, which its views observe: the picture, the six point
 // texts and what they settle to (settled once per change), the preview and the clipping warning,
@@ -59,6 +80,11 @@ public:
     const engine::PerChannel<std::string>& Whites() const { return m_whites; }
     const SettledPoints& Points() const { return m_points; }
 
+    // The picture is a negative, made a positive by these settings; none: levels, as ever.
+    void SetNegative(const std::optional<NegativeTexts>& texts);
+    const std::optional<NegativeTexts>& NegativeSettings() const { return m_negativeTexts; }
+    const SettledNegative& Negative() const { return m_negative; }
+
     void SetPreview(bool on);
     void SetClipping(bool on);
     bool Preview() const { return m_preview; }
@@ -80,6 +106,8 @@ public:
     // The levels the preview shows, if it shows: on, nothing under way, the picture as its file
     // has it, and points that can be used.
     std::optional<engine::Levels> PreviewLevels() const;
+    // The same for a negative: the settings the preview shows the positive by.
+    std::optional<engine::Negative> PreviewNegative() const;
 
 private:
     void Tell(unsigned changes) const;
@@ -90,6 +118,8 @@ private:
     std::shared_ptr<const engine::Histograms> m_counted;
     engine::PerChannel<std::string> m_blacks, m_whites;
     SettledPoints m_points;
+    std::optional<NegativeTexts> m_negativeTexts;
+    SettledNegative m_negative;
     bool m_preview = false, m_clipping = false, m_busy = false, m_corrected = false;
     bool m_cancelAsked = false;
     std::optional<engine::Region> m_region;

@@ -1,6 +1,7 @@
 #include "document/roll_model.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
 #include "document/codec.h"
@@ -50,7 +51,7 @@ std::vector<std::string> RollFiles(const std::vector<std::string>& paths) {
 }
 
 RollModel::RollModel(Worker& worker) : m_worker(worker) {
-    m_states.push_back({{"10", "45", "80"}, {"75", "180", "210"}});
+    m_states.push_back({{"10", "45", "80"}, {"75", "180", "210"}, {}, false});
     Apply(0);
 }
 
@@ -157,23 +158,44 @@ void RollModel::Show(std::size_t index) {
 
 void RollModel::Apply(std::size_t state) {
     m_history = state;
-    m_view.SetTexts(m_states[state].first, m_states[state].second);
+    const RollSettings& now = m_states[state];
+    m_view.SetTexts(now.blacks, now.whites);
+    m_view.SetNegative(now.isNegative ? std::optional(now.negative) : std::nullopt);
     Tell(kHistory);
+}
+
+// Typing that goes on replaces the change it goes on from; anything else is a change of its own.
+void RollModel::Change(RollSettings next, bool typing) {
+    if (m_states[m_history] == next) return;
+    const bool goesOn = typing && m_typing && m_history > 0 && m_history + 1 == m_states.size();
+    m_typing = typing;
+    m_states.resize(m_history + (goesOn ? 0 : 1));
+    m_states.push_back(std::move(next));
+    Apply(m_states.size() - 1);
 }
 
 void RollModel::SetPoints(const engine::PerChannel<std::string>& blacks,
                           const engine::PerChannel<std::string>& whites, bool typing) {
-    if (m_states[m_history] == Texts{blacks, whites}) return;
-    const bool goesOn = typing && m_typing && m_history > 0 && m_history + 1 == m_states.size();
-    m_typing = typing;
-    m_states.resize(m_history + (goesOn ? 0 : 1));
-    m_states.push_back({blacks, whites});
-    Apply(m_states.size() - 1);
+    RollSettings next = Settings();
+    next.blacks = blacks;
+    next.whites = whites;
+    Change(std::move(next), typing);
 }
 
-void RollModel::StartFrom(const engine::PerChannel<std::string>& blacks,
-                          const engine::PerChannel<std::string>& whites) {
-    m_states = {{blacks, whites}};
+void RollModel::SetNegative(const NegativeTexts& negative, bool typing) {
+    RollSettings next = Settings();
+    next.negative = negative;
+    Change(std::move(next), typing);
+}
+
+void RollModel::SetNegativeMode(bool on) {
+    RollSettings next = Settings();
+    next.isNegative = on;
+    Change(std::move(next), false);
+}
+
+void RollModel::StartFrom(const RollSettings& settings) {
+    m_states = {settings};
     m_typing = false;
     Apply(0);
 }
@@ -199,23 +221,48 @@ std::optional<engine::Points> RollModel::RollSuggestion() const {
 
 bool RollModel::Correct(const fs::path& folder, bool inPlace) {
     const auto& levels = m_view.Points().levels;
-    if (!levels || m_progress.running) return false;
+    const auto& negative = m_view.Negative().negative;
+    if ((Settings().isNegative ? !negative : !levels) || m_progress.running) return false;
     RollJob job;
     job.mode = RollJob::Mode::Correct;
-    job.levels = *levels;
+    if (levels) job.levels = *levels;
+    if (Settings().isNegative) job.negative = negative;
     job.inPlace = inPlace;
     job.folder = folder;
+    m_suggesting = false;
+    Run(std::move(job));
+    return true;
+}
+
+bool RollModel::SuggestNegativeRoll(double lowClip, double highClip, double margin) {
+    const auto counting = CountingNegative(Settings().negative);
+    if (!Settings().isNegative || !counting || m_progress.running) return false;
+    RollJob job;
+    job.mode = RollJob::Mode::Suggest;
+    job.negative = counting;
+    job.margin = margin;
+    job.lowClip = lowClip;
+    job.highClip = highClip;
+    m_suggesting = true;
+    m_densities.clear();
+    m_clip = {lowClip, highClip};
+    Run(std::move(job));
+    return true;
+}
+
+// The job over every frame not refused, on the worker; what it reports comes back here.
+void RollModel::Run(RollJob job) {
     job.jobs = std::max(1u, std::thread::hardware_concurrency());
     m_correcting.clear();
     for (std::size_t i = 0; i < m_frames.size(); ++i) {
         if (m_frames[i].state == Frame::State::Refused) continue;
         m_correcting.push_back(i);
         job.files.push_back(m_frames[i].path);
-        m_frames[i].state = Frame::State::Correcting;
+        if (!m_suggesting) m_frames[i].state = Frame::State::Correcting;
     }
     m_stop = false;
     m_refusal.clear();
-    m_progress = {0, job.files.size(), 0, 0, true, {}};
+    m_progress = {0, job.files.size(), 0, 0, true, m_suggesting, {}};
     m_started = std::chrono::steady_clock::now();
     Tell(kFrames | kCorrecting);
     m_worker.Start([this, job = std::move(job)] {
@@ -234,15 +281,22 @@ bool RollModel::Correct(const fs::path& folder, bool inPlace) {
                     Tell(kCorrecting);
                 });
             });
-        m_worker.Post([this, result, inPlace = job.inPlace, folder = job.folder] {
-            Ended(result, inPlace, folder);
+        m_worker.Post([this, result, job] {
+            if (m_suggesting) return Suggested();
+            Ended(result, job.inPlace, job.folder);
         });
     });
-    return true;
 }
 
 void RollModel::Reported(std::size_t index, const Outcome& outcome) {
     Frame& f = m_frames[m_correcting[index]];
+    if (m_suggesting) {
+        if (outcome.densities)
+            m_densities.push_back(
+                engine::SuggestDensities(*outcome.densities, m_clip.first, m_clip.second));
+        m_progress.done = std::max(m_progress.done, index + 1);
+        return Tell(kCorrecting);
+    }
     m_progress.pixels += outcome.kind == Outcome::Kind::Done ? outcome.pixels : 0;
     f.state =
         outcome.kind == Outcome::Kind::Done ? Frame::State::Corrected : Frame::State::NotCorrected;
@@ -277,6 +331,34 @@ void RollModel::Ended(const std::variant<RollTally, RollRefusal>& result, bool i
                 "Cancelled: " + m_progress.summary + "; the others are as they were";
     }
     Tell(kFrames | kCorrecting);
+}
+
+std::string DensityText(double density, int decimals) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, density);
+    return text;
+}
+
+void RollModel::Suggested() {
+    m_progress.running = false;
+    m_suggesting = false;
+    m_progress.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - m_started).count();
+    if (m_stop || m_densities.empty()) {
+        m_progress.summary = m_stop ? "Cancelled: the fields are as they were"
+                                    : "No frame could be counted for the roll's suggestion";
+        return Tell(kCorrecting);
+    }
+    const engine::Densities roll = engine::RollDensities(m_densities);
+    NegativeTexts texts = Settings().negative;
+    for (int c = 0; c < engine::kChannels; ++c) {
+        texts.shadows[c] = DensityText(roll.shadow[c], 3);
+        texts.highlights[c] = DensityText(roll.highlight[c], 3);
+    }
+    m_progress.summary = "The roll's shadows and highlights: the medians of " +
+                         std::to_string(m_densities.size()) + " frames";
+    SetNegative(texts);
+    Tell(kCorrecting);
 }
 
 }  // namespace tintwell::document

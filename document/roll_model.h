@@ -32,6 +32,18 @@ struct Frame {
 // named; all of them in name order, each once.
 std::vector<std::string> RollFiles(const std::vector<std::string>& paths);
 
+// Everything the roll is corrected by: its points, and its negative's settings with whether it is
+// a roll of negatives.
+struct RollSettings {
+    engine::PerChannel<std::string> blacks, whites;
+    NegativeTexts negative{};
+    bool isNegative = false;
+    bool operator==(const RollSettings&) const = default;
+};
+
+// A density as a field holds it: to the thousandth (a suggestion's step) or the hundredth.
+std::string DensityText(double density, int decimals);
+
 // A roll as the roll window works on it: its frames, the one shown (read whole, at its own
 // depth) with the model its views observe, one set of points for all of them with the changes
 // that can be undone, and the correction of the roll into a folder. Reading, thumbnails and
@@ -42,7 +54,7 @@ public:
         kFrames = 1,     // a frame was added, read, refused or corrected
         kShown = 2,      // another frame is shown, or is being read
         kHistory = 4,    // what can be undone or redone
-        kCorrecting = 8  // a correction started, went on or ended
+        kCorrecting = 8  // a correction (or the roll's suggestion) started, went on or ended
     };
     using Listener = std::function<void(unsigned changes)>;
 
@@ -51,7 +63,8 @@ public:
         std::uint64_t pixels = 0;
         double seconds = 0;
         bool running = false;
-        std::string summary;  // when it has ended: how many were corrected, and where
+        bool counting = false;  // for the roll's suggestion, not correcting
+        std::string summary;    // when it has ended: how many were corrected, and where
     };
 
     explicit RollModel(Worker& worker);
@@ -78,9 +91,12 @@ public:
     void SetPoints(const engine::PerChannel<std::string>& blacks,
                    const engine::PerChannel<std::string>& whites, bool typing = false);
     void TypingEnded() { m_typing = false; }
-    // Points to start from (remembered for the roll's folder), with nothing to undo.
-    void StartFrom(const engine::PerChannel<std::string>& blacks,
-                   const engine::PerChannel<std::string>& whites);
+    // The negative's settings, as one change like the points; and the roll's mode.
+    void SetNegative(const NegativeTexts& negative, bool typing = false);
+    void SetNegativeMode(bool on);
+    const RollSettings& Settings() const { return m_states[m_history]; }
+    // Settings to start from (remembered for the roll's folder), with nothing to undo.
+    void StartFrom(const RollSettings& settings);
     bool CanUndo() const { return m_history > 0; }
     bool CanRedo() const { return m_history + 1 < m_states.size(); }
     void Undo();
@@ -88,6 +104,11 @@ public:
 
     // The roll's points from every frame read: the median of their suggestions.
     std::optional<engine::Points> RollSuggestion() const;
+    // For a roll of negatives: every frame's densities above the film base counted again, off
+    // the user interface's thread, as tintwell-batch --suggest --negative counts them; the
+    // median of their suggestions becomes the shadows and highlights, as one change. False
+    // where the film base can't be used or work is under way.
+    bool SuggestNegativeRoll(double lowClip, double highClip, double margin);
 
     // Corrects every frame not refused with the points, into `folder`, or over the originals;
     // false where the points can't be used or a correction is under way.
@@ -106,6 +127,9 @@ private:
     void Reported(std::size_t index, const Outcome& outcome);
     void Ended(const std::variant<RollTally, RollRefusal>& result, bool inPlace,
                const std::filesystem::path& folder);
+    void Change(RollSettings next, bool typing);
+    void Run(RollJob job);
+    void Suggested();
 
     Worker& m_worker;
     std::vector<Listener> m_listeners;
@@ -113,11 +137,13 @@ private:
     std::optional<std::size_t> m_shown;
     std::shared_ptr<const engine::PixelBuffer> m_picture;  // the shown frame, once read
     PictureModel m_view{Reading::Strict};
-    using Texts = std::pair<engine::PerChannel<std::string>, engine::PerChannel<std::string>>;
-    std::vector<Texts> m_states;
+    std::vector<RollSettings> m_states;
     std::size_t m_history = 0;              // which of m_states the points are now
     bool m_typing = false;                  // the last change was typing that goes on
-    std::vector<std::size_t> m_correcting;  // the frames of the running correction, in order
+    std::vector<std::size_t> m_correcting;  // the frames of the running work, in order
+    bool m_suggesting = false;              // the running work counts for the roll's suggestion
+    std::vector<engine::Densities> m_densities;  // each frame's, as they come
+    std::pair<double, double> m_clip{};          // the shares the suggestion clips
     std::atomic<bool> m_stop{false};
     Progress m_progress;
     std::chrono::steady_clock::time_point m_started;

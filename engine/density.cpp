@@ -124,6 +124,33 @@ Densities RollDensities(const std::vector<Densities>& frames) {
     return roll;
 }
 
+Histograms DrawnDensities(const DensityHistograms& h) {
+    Histograms drawn;
+    drawn.pixels = h.pixels;
+    for (int c = 0; c < kChannels; ++c)
+        for (int i = 0; i < kDensitySteps; ++i)
+            drawn.counts[c][i * 256 / kDensitySteps] += h.counts[c][i];
+    return drawn;
+}
+
+Clipping ClippedDensities(const DensityHistograms& h, const Negative& n) {
+    Clipping clip;
+    if (h.pixels == 0) return clip;
+    for (int c = 0; c < kChannels; ++c) {
+        const int channel = n.mono ? 0 : c;
+        const auto black = static_cast<int>(std::ceil(n.shadow[channel] / kStep - 1e-9));
+        const auto white = static_cast<int>(std::floor(n.highlight[channel] / kStep + 1e-9));
+        std::uint64_t below = 0, above = 0;
+        for (int i = 0; i < kDensitySteps; ++i) {
+            if (i < black) below += h.counts[c][i];
+            if (i >= white) above += h.counts[c][i];
+        }
+        clip.toBlack[c] = static_cast<double>(below) / h.pixels;
+        clip.toWhite[c] = static_cast<double>(above) / h.pixels;
+    }
+    return clip;
+}
+
 PerChannel<double> MeanDensities(const PixelBuffer& picture, const Region& region,
                                  const Negative& negative) {
     PerChannel<double> sums{};

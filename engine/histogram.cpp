@@ -281,10 +281,10 @@ std::optional<Departure> FarFrom(const Points& frame, const Points& roll) {
 
 namespace tintwell::engine {
 
-PerChannel<double> MeanLevels(const PixelBuffer& picture, const Region& region) {
-    const Region r = CutTo(region, picture);
-    PerChannel<double> means{};
-    if (r.right <= r.left || r.bottom <= r.top) return means;
+namespace {
+
+// Each channel's sum of sample values over the region, grey in all three.
+PerChannel<std::uint64_t> SampleSums(const PixelBuffer& picture, const Region& r) {
     const Layout& layout = picture.GetLayout();
     PerChannel<std::uint64_t> sums{};
     for (int y = r.top; y < r.bottom; ++y) {
@@ -308,10 +308,32 @@ PerChannel<double> MeanLevels(const PixelBuffer& picture, const Region& region) 
             }
         }
     }
+    return sums;
+}
+
+// The means of the sums, on the 0..255 scale or the 16-bit one.
+PerChannel<double> MeansOn(const PixelBuffer& picture, const Region& region, bool sixteen) {
+    const Region r = CutTo(region, picture);
+    PerChannel<double> means{};
+    if (r.right <= r.left || r.bottom <= r.top) return means;
+    const PerChannel<std::uint64_t> sums = SampleSums(picture, r);
     const double pixels = static_cast<double>(r.right - r.left) * (r.bottom - r.top);
-    const double scale = picture.IsScreenLayout() || layout.bits == 8 ? 1.0 : 257.0;
-    for (int c = 0; c < kChannels; ++c) means[c] = static_cast<double>(sums[c]) / pixels / scale;
+    const bool eight = picture.IsScreenLayout() || picture.GetLayout().bits == 8;
+    for (int c = 0; c < kChannels; ++c) {
+        const double sum = static_cast<double>(sums[c]) * (sixteen && eight ? 257.0 : 1.0);
+        means[c] = sum / pixels / (!sixteen && !eight ? 257.0 : 1.0);
+    }
     return means;
+}
+
+}  // namespace
+
+PerChannel<double> MeanLevels(const PixelBuffer& picture, const Region& region) {
+    return MeansOn(picture, region, false);
+}
+
+PerChannel<double> MeanSamples16(const PixelBuffer& picture, const Region& region) {
+    return MeansOn(picture, region, true);
 }
 
 }  // namespace tintwell::engine

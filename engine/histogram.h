@@ -46,6 +46,8 @@ PerChannel<double> Means(const Histograms& histograms);
 // Each channel's mean over a region of the picture (cut to it) on the 0..255 scale, from the
 // samples themselves: a 16-bit sample v counts as v / 257, grey in all three channels.
 PerChannel<double> MeanLevels(const PixelBuffer& picture, const Region& region);
+// The same on the 16-bit scale, an 8-bit sample v counting as 257 v: a negative's film base.
+PerChannel<double> MeanSamples16(const PixelBuffer& picture, const Region& region);
 
 // The histograms of the picture after a correction pass with these levels, worked out from the
 // histograms before it: each channel value goes where the pixel rule sends it.

@@ -92,6 +92,12 @@ Densities SuggestDensities(const DensityHistograms& histograms, double lowPercen
 // The roll's: per channel the median of the frames'.
 Densities RollDensities(const std::vector<Densities>& frames);
 
+// The densities drawn as a histogram: 256 bins over 0 to 4.
+Histograms DrawnDensities(const DensityHistograms& histograms);
+// Of the counted pixels, the share the negative sends to black (thinner than the shadow) and to
+// white (at least as dense as the highlight), per channel, to the step.
+Clipping ClippedDensities(const DensityHistograms& histograms, const Negative& negative);
+
 // Each channel's mean density over a region of the picture.
 PerChannel<double> MeanDensities(const PixelBuffer& picture, const Region& region,
                                  const Negative& negative);

@@ -40,7 +40,7 @@ void Form1::UpdateLook() {
     look.clipping = m_model.Clipping();
     QString note;
     if (const auto levels = m_model.PreviewLevels()) {
-        look.preview = std::make_shared<const engine::LevelsTable>(*levels);
+        look.preview = DrawnLevels(*levels);
         note = QStringLiteral("Preview");
     } else if (m_model.Preview() && m_stage == Stage::Unchanged) {
         note = QStringLiteral("no preview: ") +

@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/density_panel.h"
 #include "ui/drop_label.h"
 #include "ui/frame_strip.h"
 #include "ui/histogram_window.h"
@@ -35,6 +36,7 @@ RollWindow::RollWindow(platform::Platform& platform, document::Worker& worker, Q
     m_model.Listen([this](unsigned changes) { Changed(changes); });
     m_model.View().Listen([this](unsigned changes) { ViewChanged(changes); });
     m_model.View().SetPreview(true);  // the preview is on when the roll opens
+    ShowMode();
     setWindowTitle(Title());
     resize(1280, 860);
 }
@@ -89,7 +91,8 @@ QWidget* RollWindow::BuildSide() {
     m_suggestRoll->setObjectName(QStringLiteral("suggestRoll"));
     m_suggestRoll->setToolTip(QStringLiteral(
         "Write into the fields the roll's points: per channel the median of every frame's "
-        "suggestion, as tintwell-batch --suggest gives them last"));
+        "suggestion, as tintwell-batch --suggest gives them last (for negatives: every "
+        "frame's densities counted again above the film base)"));
     connect(m_suggestRoll, &QPushButton::clicked, this, &RollWindow::SuggestForTheRoll);
     layout->addWidget(m_suggestRoll);
     m_histogram = new HistogramWindow(m_model.View(), side, false);
@@ -102,6 +105,9 @@ QWidget* RollWindow::BuildSide() {
     connect(m_histogram, &HistogramWindow::PreviewToggled, this,
             [this](bool on) { m_model.View().SetPreview(on); });
     layout->addWidget(m_histogram, 1);
+    m_densities = new DensityPanel(m_model.View(), side);
+    ConnectDensities();
+    layout->addWidget(m_densities, 1);
     layout->addWidget(BuildCorrecting(side));
     return side;
 }
@@ -117,7 +123,8 @@ QWidget* RollWindow::BuildCorrecting(QWidget* parent) {
     m_output->setAccessibleName(QStringLiteral("Output folder"));
     m_output->setToolTip(QStringLiteral(
         "Where Correct roll writes each frame under its own name, in its own kind and depth "
-        "(made when needed); the originals stay as they are"));
+        "(a camera raw file's as a 16-bit TIFF of its name; the folder made when needed); the "
+        "originals stay as they are"));
     where->addWidget(m_output, 1);
     layout->addLayout(where);
     m_replace = new QCheckBox(QStringLiteral("Replace the originals"), box);
@@ -129,8 +136,9 @@ QWidget* RollWindow::BuildCorrecting(QWidget* parent) {
     auto* buttons = new QHBoxLayout;
     m_correct = new QPushButton(QStringLiteral("Correct roll"), box);
     m_correct->setObjectName(QStringLiteral("correctRoll"));
-    m_correct->setToolTip(QStringLiteral(
-        "Correct every frame with the points, as tintwell-batch does (Ctrl+Return)"));
+    m_correct->setToolTip(
+        QStringLiteral("Correct every frame with the points, or make every negative a positive, as "
+                       "tintwell-batch does (Ctrl+Return)"));
     m_cancel = new QPushButton(QStringLiteral("Cancel"), box);
     m_cancel->setObjectName(QStringLiteral("cancelRoll"));
     m_cancel->setToolTip(
@@ -200,6 +208,31 @@ void RollWindow::closeEvent(QCloseEvent* event) {
         return event->ignore();
     m_model.Cancel();
     event->accept();
+}
+
+void RollWindow::ConnectDensities() {
+    connect(m_densities, &DensityPanel::FilmBasePicked, this,
+            [this](const engine::PerChannel<int>& base) {
+                document::NegativeTexts texts = m_model.Settings().negative;
+                for (int c = 0; c < engine::kChannels; ++c)
+                    texts.bases[c] = std::to_string(base[c]);
+                m_model.SetNegative(texts);
+            });
+    connect(m_densities, &DensityPanel::DensitiesPicked, this,
+            [this](bool shadows, const engine::PerChannel<double>& d) {
+                WriteDensities(shadows ? &d : nullptr, shadows ? nullptr : &d, 2);
+            });
+    connect(m_densities, &DensityPanel::Suggested, this,
+            [this](const engine::Densities& d) { WriteDensities(&d.shadow, &d.highlight, 3); });
+    connect(m_densities, &DensityPanel::PreviewToggled, this,
+            [this](bool on) { m_model.View().SetPreview(on); });
+}
+
+// A roll of negatives shows its densities; any other its histograms.
+void RollWindow::ShowMode() {
+    const bool negative = m_model.Settings().isNegative;
+    m_histogram->setVisible(!negative);
+    m_densities->setVisible(negative);
 }
 
 QString RollWindow::Title() const {

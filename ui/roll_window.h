@@ -17,15 +17,17 @@ class QPushButton;
 
 namespace tintwell::ui {
 
+class DensityPanel;
 class FrameStrip;
 class HistogramWindow;
 class PictureView;
 class RollPoints;
 
-// The roll window: a roll of BMP, TIFF and PNG files at their own depth, one frame shown at a
-// time with the main window's view (zoom, preview, clipping warning, region), one set of points
-// for the whole roll with its histograms, suggestions and pickers, and the correction of the
-// roll into a folder by the roll program's own work, off the user interface's thread. It is
+// The roll window: a roll of BMP, TIFF, PNG and camera raw files at their own depth, one frame
+// shown at a time with the main window's view (zoom, preview, clipping warning, region), one set of
+// points for the whole roll with its histograms, suggestions and pickers, and the correction of the
+// roll into a folder by the roll program's own work, off the user interface's thread; or, for a
+// roll of negatives, their film base and densities, with a preview of the positive. It is
 // only a window: the roll and its points live in its model.
 class RollWindow : public QWidget {
     Q_OBJECT
@@ -57,6 +59,10 @@ private:
     void ShowProgress();
     void Step(int by);
     void WritePoints(const engine::PerChannel<int>* blacks, const engine::PerChannel<int>* whites);
+    void WriteDensities(const engine::PerChannel<double>* shadows,
+                        const engine::PerChannel<double>* highlights, int decimals);
+    void ConnectDensities();
+    void ShowMode();
     void SuggestForTheRoll();
     void CorrectRoll();
     void Remember() const;
@@ -70,6 +76,7 @@ private:
     PictureView* m_view = nullptr;
     RollPoints* m_points = nullptr;
     HistogramWindow* m_histogram = nullptr;
+    DensityPanel* m_densities = nullptr;
     QPushButton* m_suggestRoll = nullptr;
     QLineEdit* m_output = nullptr;
     QCheckBox* m_replace = nullptr;

@@ -12,6 +12,7 @@
 
 #include "document/reason.h"
 #include "engine/levels_table.h"
+#include "engine/shown_negative.h"
 #include "ui/frame_strip.h"
 #include "ui/picture_box.h"
 #include "ui/picture_view.h"
@@ -59,8 +60,10 @@ void RollWindow::AskForFiles(bool folder) {
                                     : QStringLiteral("Add picture files to the roll"));
     dialog.setFileMode(folder ? QFileDialog::Directory : QFileDialog::ExistingFiles);
     if (!folder)
-        dialog.setNameFilter(QStringLiteral("Pictures (*.bmp *.BMP *.tif *.TIF *.tiff *.TIFF "
-                                            "*.png *.PNG);;All files (*)"));
+        dialog.setNameFilter(QStringLiteral(
+            "Pictures (*.bmp *.BMP *.tif *.TIF *.tiff *.TIFF *.png *.PNG);;Camera raw files "
+            "(*.dng *.DNG *.cr2 *.CR2 *.cr3 *.CR3 *.nef *.NEF *.arw *.ARW *.raf *.RAF *.orf "
+            "*.ORF *.rw2 *.RW2 *.pef *.PEF *.srw *.SRW *.3fr *.3FR *.iiq *.IIQ);;All files (*)"));
     if (dialog.exec() != QDialog::Accepted) return;
     std::vector<std::string> paths;
     for (const QString& f : dialog.selectedFiles())
@@ -77,7 +80,10 @@ void RollWindow::Changed(unsigned changes) {
         m_ready->setText(
             QStringLiteral("%1 of %2 frames ready").arg(ready).arg(m_model.Frames().size()));
     }
-    if (changes & R::kHistory) Remember();
+    if (changes & R::kHistory) {
+        Remember();
+        ShowMode();
+    }
     if (changes & (R::kCorrecting | R::kHistory | R::kFrames)) ShowProgress();
 }
 
@@ -108,8 +114,22 @@ void RollWindow::UpdateLook() {
     Look look;
     look.clipping = view.Clipping();
     QString note;
-    if (const auto levels = view.PreviewLevels()) {
-        look.preview = std::make_shared<const engine::LevelsTable>(*levels);
+    if (const auto negative = view.PreviewNegative()) {
+        auto drawn =
+            std::make_shared<const engine::ShownNegative>(*negative, engine::kScreenLayout);
+        look.preview =
+            std::make_shared<const DrawnRule>([drawn](std::uint32_t* pixels, std::size_t count) {
+                drawn->ApplyDrawn(pixels, count);
+            });
+        look.exact =
+            std::make_shared<const engine::ShownNegative>(*negative, view.Picture()->GetLayout());
+        note = QStringLiteral("Preview of the positive");
+    } else if (view.Preview() && view.Negative().problem) {
+        note = QStringLiteral("no preview: ") +
+               QString::fromStdString(
+                   document::NegativeReason(*view.Negative().problem, document::Framing::Roll));
+    } else if (const auto levels = view.PreviewLevels()) {
+        look.preview = DrawnLevels(*levels);
         if (!view.Picture()->IsScreenLayout())
             look.exact =
                 std::make_shared<const engine::ShownLevels>(*levels, view.Picture()->GetLayout());
@@ -136,17 +156,24 @@ void RollWindow::ShowReadout(int x, int y) {
 
 void RollWindow::ShowProgress() {
     const document::RollModel::Progress& p = m_model.Correcting();
-    m_correct->setEnabled(!p.running && m_model.View().Points().levels &&
-                          !m_model.Frames().empty());
+    const bool negative = m_model.Settings().isNegative;
+    const bool usable = negative ? m_model.View().Negative().negative.has_value()
+                                 : m_model.View().Points().levels.has_value();
+    m_correct->setEnabled(!p.running && usable && !m_model.Frames().empty());
     m_cancel->setEnabled(p.running);
-    m_suggestRoll->setEnabled(m_model.RollSuggestion().has_value());
+    m_suggestRoll->setEnabled(
+        negative ? !p.running && !m_model.Frames().empty() &&
+                       document::CountingNegative(m_model.Settings().negative).has_value()
+                 : m_model.RollSuggestion().has_value());
     m_summary->setText(QString::fromStdString(p.summary));
     m_progress->setMaximum(static_cast<int>(std::max<std::size_t>(1, p.files)));
     m_progress->setValue(static_cast<int>(p.done));
     if (!p.running)
         return m_progress->setFormat(p.files == 0 ? QString() : QStringLiteral("%v of %m files"));
     const double rate = p.seconds > 0 ? p.pixels / 1e6 / p.seconds : 0;
-    QString text = QStringLiteral("%v of %m files, %1 megapixels a second").arg(rate, 0, 'f', 0);
+    QString text =
+        p.counting ? QStringLiteral("%v of %m frames counted for the roll")
+                   : QStringLiteral("%v of %m files, %1 megapixels a second").arg(rate, 0, 'f', 0);
     if (p.done > 0 && p.done < p.files) {
         const long left = std::lround(p.seconds / p.done * (p.files - p.done));
         text +=
@@ -165,8 +192,24 @@ void RollWindow::WritePoints(const engine::PerChannel<int>* blacks,
     m_model.SetPoints(b, w);
 }
 
+void RollWindow::WriteDensities(const engine::PerChannel<double>* shadows,
+                                const engine::PerChannel<double>* highlights, int decimals) {
+    document::NegativeTexts texts = m_model.Settings().negative;
+    for (int c = 0; c < engine::kChannels; ++c) {
+        if (shadows != nullptr) texts.shadows[c] = document::DensityText((*shadows)[c], decimals);
+        if (highlights != nullptr)
+            texts.highlights[c] = document::DensityText((*highlights)[c], decimals);
+    }
+    m_model.SetNegative(texts);
+}
+
 void RollWindow::SuggestForTheRoll() {
-    if (const auto points = m_model.RollSuggestion()) WritePoints(&points->black, &points->white);
+    if (m_model.Settings().isNegative) {
+        m_model.SuggestNegativeRoll(engine::kDefaultClipPercent, engine::kDefaultClipPercent,
+                                    engine::kDefaultMarginPercent);
+    } else if (const auto points = m_model.RollSuggestion()) {
+        WritePoints(&points->black, &points->white);
+    }
 }
 
 // Into the output folder; over the originals only when asked for, and after a question.
@@ -186,20 +229,35 @@ void RollWindow::CorrectRoll() {
     m_model.Correct(QFile::encodeName(m_output->text()).toStdString(), inPlace);
 }
 
+// The points, then the negative's settings: "blacks;whites;negative or not;bases;shadows;
+// highlights;contrast;black and white or not".
 void RollWindow::Remember() const {
     if (m_model.Frames().empty()) return;
+    const document::RollSettings& s = m_model.Settings();
+    const document::NegativeTexts& n = s.negative;
     QSettings settings;
     settings.setValue(SettingsKey(m_model.Folder()),
-                      QString::fromStdString(Joined(m_model.View().Blacks()) + ";" +
-                                             Joined(m_model.View().Whites())));
+                      QString::fromStdString(Joined(s.blacks) + ";" + Joined(s.whites) + ";" +
+                                             (s.isNegative ? "1" : "0") + ";" + Joined(n.bases) +
+                                             ";" + Joined(n.shadows) + ";" + Joined(n.highlights) +
+                                             ";" + n.contrast + ";" + (n.mono ? "1" : "0")));
 }
 
 void RollWindow::RecallPoints() {
     const QStringList kept =
         QSettings().value(SettingsKey(m_model.Folder())).toString().split(QLatin1Char(';'));
-    if (kept.size() != 2) return;
+    if (kept.size() != 2 && kept.size() != 8) return;
     const auto blacks = Split(kept[0]), whites = Split(kept[1]);
-    if (blacks && whites) m_model.StartFrom(*blacks, *whites);
+    if (!blacks || !whites) return;
+    document::RollSettings settings{*blacks, *whites, {}, false};
+    if (kept.size() == 8) {
+        const auto bases = Split(kept[3]), shadows = Split(kept[4]), highlights = Split(kept[5]);
+        if (!bases || !shadows || !highlights) return;
+        settings.isNegative = kept[2] == QLatin1String("1");
+        settings.negative = {*bases, *shadows, *highlights, kept[6].toStdString(),
+                             kept[7] == QLatin1String("1")};
+    }
+    m_model.StartFrom(settings);
 }
 
 }  // namespace tintwell::ui

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "engine/levels_table.h"
@@ -14,13 +15,19 @@ namespace tintwell::ui {
 // The preview is `exact` at 100% and above where the picture is not in the screen's layout
 // (16-bit samples: the rule on the samples themselves), and `preview` on the drawn colours
 // everywhere else.
+// A rule on drawn colours (0xFFRRGGBB), in place.
+using DrawnRule = std::function<void(std::uint32_t* pixels, std::size_t count)>;
+
 struct Look {
-    std::shared_ptr<const engine::LevelsTable> preview;  // none: the picture as it is
+    std::shared_ptr<const DrawnRule> preview;  // none: the picture as it is
     std::shared_ptr<const engine::ShownRule> exact;
     bool clipping = false;
 
     bool IsPlain() const { return !preview && !exact && !clipping; }
 };
+
+// The levels' rule on drawn colours.
+std::shared_ptr<const DrawnRule> DrawnLevels(const engine::Levels& levels);
 
 inline constexpr std::uint32_t kClippedWhite = 0xFFFF0000u;  // pure red
 inline constexpr std::uint32_t kClippedBlack = 0xFF0000FFu;  // pure blue
