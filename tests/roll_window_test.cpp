@@ -14,6 +14,7 @@
 #include "document/intake.h"
 #include "fake_platform.h"
 #include "program_runner.h"
+#include "roll_fixture.h"
 #include "temp_dir.h"
 #include "tiff_builder.h"
 #include "ui/picture_box.h"
@@ -24,33 +25,6 @@ namespace tintwell::tests {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Jobs run when the test says; what they hand back is handed back at once.
-class StepWorker : public document::Worker {
-public:
-    void Start(std::function<void()> job, bool urgent) override {
-        urgent ? m_jobs.push_front(std::move(job)) : m_jobs.push_back(std::move(job));
-    }
-    void Post(std::function<void()> done) override { done(); }
-    void RunAll() {
-        while (!m_jobs.empty()) {
-            auto job = std::move(m_jobs.front());
-            m_jobs.pop_front();
-            job();
-        }
-    }
-
-private:
-    std::deque<std::function<void()>> m_jobs;
-};
-
-// "f3.tif" (built up piece by piece: GCC 12 warns wrongly of "f" + a number).
-std::string Name(char letter, int i) {
-    std::string name(1, letter);
-    name += std::to_string(i);
-    name += ".tif";
-    return name;
-}
 
 const QStringList kNames = {"rollBlackR", "rollBlackG", "rollBlackB",
                             "rollWhiteR", "rollWhiteG", "rollWhiteB"};
@@ -89,19 +63,6 @@ struct Roll {
     void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
     fs::path Frame(int i) const { return dir / Name('f', i); }
 };
-
-// What a run of the roll program prints last, and what it writes.
-std::string Batch(const fs::path& dir, const std::string& args) {
-    std::vector<std::string> words = {TINTWELL_BATCH_PROGRAM};
-    std::istringstream in(args);
-    for (std::string w; in >> w;) words.push_back(w);
-    return RunProgram(dir, words, Output::File, 0).out;
-}
-
-engine::PixelBuffer Read(const fs::path& file) {
-    auto taken = document::TakeIn(file.string(), document::Names::Pictures);
-    return taken ? std::move(taken.Value().picture.pixels) : engine::PixelBuffer{};
-}
 
 int Sample(const engine::PixelBuffer& p, int x, int y, int s) {
     return reinterpret_cast<const std::uint16_t*>(p.Bytes(y))[x * 3 + s];

@@ -1,0 +1,56 @@
+#pragma once
+
+// What the roll window's tests share: a worker whose jobs run when the test says, and the roll
+// program run beside the window to hold what the window does against it.
+#include <deque>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "document/intake.h"
+#include "document/worker.h"
+#include "program_runner.h"
+
+namespace tintwell::tests {
+
+// Jobs run when the test says; what they hand back is handed back at once.
+class StepWorker : public document::Worker {
+public:
+    void Start(std::function<void()> job, bool urgent) override {
+        urgent ? m_jobs.push_front(std::move(job)) : m_jobs.push_back(std::move(job));
+    }
+    void Post(std::function<void()> done) override { done(); }
+    void RunAll() {
+        while (!m_jobs.empty()) {
+            auto job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            job();
+        }
+    }
+
+private:
+    std::deque<std::function<void()>> m_jobs;
+};
+
+// "f3.tif" (built up piece by piece: GCC 12 warns wrongly of "f" + a number).
+inline std::string Name(char letter, int i) {
+    std::string name(1, letter);
+    name += std::to_string(i);
+    name += ".tif";
+    return name;
+}
+
+// What a run of the roll program prints last, and what it writes.
+inline std::string Batch(const std::filesystem::path& dir, const std::string& args) {
+    std::vector<std::string> words = {TINTWELL_BATCH_PROGRAM};
+    std::istringstream in(args);
+    for (std::string w; in >> w;) words.push_back(w);
+    return RunProgram(dir, words, Output::File, 0).out;
+}
+
+inline engine::PixelBuffer Read(const std::filesystem::path& file) {
+    auto taken = document::TakeIn(file.string(), document::Names::Pictures);
+    return taken ? std::move(taken.Value().picture.pixels) : engine::PixelBuffer{};
+}
+
+}  // namespace tintwell::tests

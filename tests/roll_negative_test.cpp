@@ -1,0 +1,204 @@
+// The roll window's negative mode under the offscreen platform: its fields, the film base picked
+// on the rebate, densities picked and suggested, the preview at 100% against the rule, and the
+// positives it writes against the roll program's.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <cmath>
+
+#include "fake_platform.h"
+#include "negative_reference.h"
+#include "roll_fixture.h"
+#include "temp_dir.h"
+#include "tiff_builder.h"
+#include "ui/picture_box.h"
+#include "ui/picture_view.h"
+#include "ui/roll_window.h"
+
+namespace tintwell::tests {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Samples 1000 y + 100 x + s + the frame's offset: the first rows thin (the rebate's side), the
+// last dense.
+constexpr int kWidth = 40, kHeight = 30;
+
+int At(const engine::PixelBuffer& p, int x, int y, int s) {
+    const auto& l = p.GetLayout();
+    return reinterpret_cast<const std::uint16_t*>(p.Bytes(y))[x * l.samples + s];
+}
+
+struct NegativeRoll {
+    TempDir dir;
+    FakePlatform platform;
+    StepWorker worker;
+    ui::RollWindow window{platform, worker};
+
+    NegativeRoll() {
+        for (int i = 0; i < 3; ++i)
+            WriteBytes(dir / Name('n', i),
+                       TiffBuilder(false, 5000 * i + 2000).Build(kWidth, kHeight, {}));
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+        window.Open({dir.Path().string()});
+        worker.RunAll();
+        Find<QCheckBox>("negativeMode")->click();
+    }
+    template <typename W = QWidget>
+    W* Find(const char* name) const {
+        return window.findChild<W*>(QString::fromLatin1(name));
+    }
+    void Type(const char* field, const QString& text) {
+        QLineEdit* f = Find<QLineEdit>(field);
+        f->selectAll();
+        QTest::keyClicks(f, text);
+    }
+    void Set(const QStringList& bases, const QStringList& shadows, const QStringList& highlights) {
+        const char* const names[3][3] = {{"rollBaseR", "rollBaseG", "rollBaseB"},
+                                         {"rollBlackR", "rollBlackG", "rollBlackB"},
+                                         {"rollWhiteR", "rollWhiteG", "rollWhiteB"}};
+        for (int c = 0; c < 3; ++c) {
+            Type(names[0][c], bases[c]);
+            Type(names[1][c], shadows[c]);
+            Type(names[2][c], highlights[c]);
+        }
+    }
+    QString Text(const char* field) const { return Find<QLineEdit>(field)->text(); }
+    void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
+    void Mark(QPoint from, QPoint to) {
+        auto* frame = Find<ui::PictureBox>("frame");
+        window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0, QPointF(0, 0));
+        QTest::mousePress(frame, Qt::LeftButton, Qt::ShiftModifier, from);
+        QTest::mouseMove(frame, to);
+        QTest::mouseRelease(frame, Qt::LeftButton, Qt::ShiftModifier, to);
+    }
+};
+
+const double kBase[3] = {60000, 40000, 30000}, kShadow[3] = {0.1, 0.05, 0.02},
+             kHighlight[3] = {0.5, 0.4, 0.35};
+
+class RollNegativeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void namesTheFieldsForDensitiesAndUndoesTheMode();
+    void picksTheFilmBaseAndDensitiesFromTheRegion();
+    void previewAt100IsTheRulesPositive();
+    void writesWhatTheRollProgramWrites();
+};
+
+void RollNegativeTest::namesTheFieldsForDensitiesAndUndoesTheMode() {
+    NegativeRoll r;
+    QCOMPARE(r.Find<QLineEdit>("rollBlackG")->accessibleName(),
+             QStringLiteral("Green shadow density"));
+    QCOMPARE(r.Find<QLineEdit>("rollWhiteB")->accessibleName(),
+             QStringLiteral("Blue highlight density"));
+    QCOMPARE(r.Find<QLineEdit>("rollBaseR")->accessibleName(), QStringLiteral("Red film base"));
+    QVERIFY(r.Find<QLineEdit>("rollContrast")->isVisible());
+    QVERIFY(r.Find<QWidget>("densityPanel")->isVisible());
+    QVERIFY(!r.Find<QWidget>("histogramWindow")->isVisible());
+    r.Type("rollWhiteR", "0.05");  // not above its shadow 0
+    r.Type("rollBlackR", "0.1");
+    QVERIFY(r.Find<QLineEdit>("rollWhiteR")->property("wrong").toBool());
+    QCOMPARE(r.Find<QLineEdit>("rollWhiteR")->toolTip(),
+             QStringLiteral("the red highlight density \"0.05\" is not above its shadow density "
+                            "\"0.1\""));
+    QVERIFY(!r.Find<QPushButton>("correctRoll")->isEnabled());
+    for (int i = 0; i < 3; ++i) QTest::keyClick(&r.window, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!r.Find<QCheckBox>("negativeMode")->isChecked());
+    QCOMPARE(r.Find<QLineEdit>("rollBlackG")->accessibleName(),
+             QStringLiteral("Green black point"));
+    QVERIFY(!r.Find<QLineEdit>("rollContrast")->isVisible());
+}
+
+void RollNegativeTest::picksTheFilmBaseAndDensitiesFromTheRegion() {
+    NegativeRoll r;
+    r.Mark(QPoint(3, 0), QPoint(10, 1));  // 8 x 2 pixels
+    const engine::PixelBuffer f0 = Read(r.dir / "n0.tif");
+    std::array<double, 3> sums{}, densities{};
+    for (int y = 0; y <= 1; ++y)
+        for (int x = 3; x <= 10; ++x)
+            for (int s = 0; s < 3; ++s) sums[s] += At(f0, x, y, s);
+    r.Click("filmBaseFromRegion");
+    const char* const bases[3] = {"rollBaseR", "rollBaseG", "rollBaseB"};
+    for (int s = 0; s < 3; ++s)
+        QCOMPARE(r.Text(bases[s]), QString::number(std::nearbyint(sums[s] / 16)));
+    r.Set({"60000", "40000", "30000"}, {"0", "0", "0"}, {"4", "4", "4"});
+    r.Mark(QPoint(0, 20), QPoint(4, 29));
+    for (int y = 20; y < 30; ++y)
+        for (int x = 0; x <= 4; ++x)
+            for (int s = 0; s < 3; ++s)
+                densities[s] += std::max(0.0, std::log10(kBase[s] / At(f0, x, y, s))) / 50;
+    r.Click("highlightsFromRegion");
+    const char* const highlights[3] = {"rollWhiteR", "rollWhiteG", "rollWhiteB"};
+    for (int s = 0; s < 3; ++s)
+        QCOMPARE(r.Text(highlights[s]), QString::number(densities[s], 'f', 2));
+    QCOMPARE(r.Text("rollBlackR"), QStringLiteral("0"));
+}
+
+void RollNegativeTest::previewAt100IsTheRulesPositive() {
+    NegativeRoll r;
+    r.Set({"60000", "40000", "30000"}, {"0.1", "0.05", "0.02"}, {"0.5", "0.4", "0.35"});
+    r.Type("rollContrast", "1.5");
+    r.window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0, QPointF(0, 0));
+    const engine::PixelBuffer f0 = Read(r.dir / "n0.tif");
+    for (const bool mono : {false, true}) {
+        if (mono) r.Find<QCheckBox>("blackAndWhite")->click();
+        const QImage shown =
+            r.Find<ui::PictureBox>("frame")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                std::array<long double, 3> d{};
+                for (int c = 0; c < 3; ++c)
+                    d[c] = std::max(
+                        0.0L, std::log10(kBase[c] / static_cast<long double>(At(f0, x, y, c))));
+                std::array<int, 3> want{};
+                for (int c = 0; c < 3; ++c) {
+                    const long double density = mono ? (d[0] + d[1] + d[2]) / 3 : d[c];
+                    const int channel = mono ? 0 : c;
+                    const long double out =
+                        FromDensity(density, kShadow[channel], kHighlight[channel], 1.5L);
+                    want[c] = static_cast<int>((std::lround(out) + 128) / 257);
+                }
+                const QRgb p = shown.pixel(x, y);
+                QCOMPARE((std::array<int, 3>{qRed(p), qGreen(p), qBlue(p)}), want);
+            }
+        }
+    }
+}
+
+void RollNegativeTest::writesWhatTheRollProgramWrites() {
+    NegativeRoll r;
+    const std::string base = "--negative --film-base 60000,40000,30000 ";
+    const std::string out = Batch(r.dir.Path(), "--suggest " + base + "n0.tif n1.tif n2.tif");
+    r.Set({"60000", "40000", "30000"}, {"1", "1", "1"}, {"2", "2", "2"});
+    r.Click("suggestRoll");
+    r.worker.RunAll();
+    const std::string last = out.substr(out.rfind("--shadows"));
+    QCOMPARE(QString::fromStdString(last.substr(0, last.find("  ("))),
+             QStringLiteral("--shadows %1,%2,%3 --highlights %4,%5,%6")
+                 .arg(r.Text("rollBlackR"), r.Text("rollBlackG"), r.Text("rollBlackB"),
+                      r.Text("rollWhiteR"), r.Text("rollWhiteG"), r.Text("rollWhiteB")));
+    r.Set({"60000", "40000", "30000"}, {"0.1", "0.05", "0.02"}, {"0.5", "0.4", "0.35"});
+    r.Find<QCheckBox>("blackAndWhite")->click();
+    r.Click("correctRoll");
+    r.worker.RunAll();
+    Batch(r.dir.Path(), base +
+                            "--shadows 0.1,0.05,0.02 --highlights 0.5,0.4,0.35 --mono "
+                            "--output by-batch n0.tif n1.tif n2.tif");
+    for (int i = 0; i < 3; ++i) {
+        const std::string name = Name('n', i);
+        QCOMPARE(ReadBytes(r.dir / "corrected" / name), ReadBytes(r.dir / "by-batch" / name));
+    }
+    QVERIFY(Read(r.dir / "corrected" / "n1.tif").GetLayout().IsGrey());
+}
+
+}  // namespace
+}  // namespace tintwell::tests
+
+QTEST_MAIN(tintwell::tests::RollNegativeTest)
+#include "roll_negative_test.moc"
