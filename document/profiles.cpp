@@ -5,6 +5,18 @@
 namespace tintwell::document {
 namespace {
 
+// Little CMS dates a profile when it is made; a positive must not differ by the second it was
+// written (the same negative, settings and program give the same bytes), so every profile
+// carries one date: 2026-12-08 00:00:00, in the header's six big-endian numbers at 24.
+void FixDate(std::vector<std::uint8_t>& bytes) {
+    static constexpr std::uint16_t kDate[6] = {2026, 12, 8, 0, 0, 0};
+    if (bytes.size() < 36) return;
+    for (int i = 0; i < 6; ++i) {
+        bytes[24 + 2 * i] = static_cast<std::uint8_t>(kDate[i] >> 8);
+        bytes[25 + 2 * i] = static_cast<std::uint8_t>(kDate[i] & 255);
+    }
+}
+
 std::vector<std::uint8_t> Saved(cmsHPROFILE profile) {
     std::vector<std::uint8_t> bytes;
     cmsUInt32Number size = 0;
@@ -12,6 +24,7 @@ std::vector<std::uint8_t> Saved(cmsHPROFILE profile) {
         bytes.resize(size);
         if (!cmsSaveProfileToMem(profile, bytes.data(), &size)) bytes.clear();
     }
+    FixDate(bytes);
     if (profile != nullptr) cmsCloseProfile(profile);
     return bytes;
 }

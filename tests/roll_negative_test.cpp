@@ -138,6 +138,10 @@ void RollNegativeTest::picksTheFilmBaseAndDensitiesFromTheRegion() {
     for (int s = 0; s < 3; ++s)
         QCOMPARE(r.Text(highlights[s]), QString::number(densities[s], 'f', 2));
     QCOMPARE(r.Text("rollBlackR"), QStringLiteral("0"));
+    // Esc clears the region: the whole frame less its border is counted again.
+    r.Find<ui::PictureBox>("frame")->setFocus();
+    QTest::keyClick(r.Find<ui::PictureBox>("frame"), Qt::Key_Escape);
+    QVERIFY(!r.window.Model().View().Region());
 }
 
 void RollNegativeTest::previewAt100IsTheRulesPositive() {

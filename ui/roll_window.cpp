@@ -57,7 +57,8 @@ void RollWindow::BuildControls() {
     PictureBox* frame = m_view->Picture();
     frame->setObjectName(QStringLiteral("frame"));
     frame->setAccessibleName(QStringLiteral("Frame"));
-    frame->setToolTip(QStringLiteral("Click to see the pixel's values; Shift+drag marks a region"));
+    frame->setToolTip(QStringLiteral(
+        "Click to see the pixel's values; Shift+drag marks a region, Esc clears it"));
     frame->setFocusPolicy(Qt::StrongFocus);
     connect(frame, &PictureBox::MouseDown, this,
             [this](Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) { ShowReadout(x, y); });

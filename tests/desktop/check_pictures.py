@@ -23,6 +23,8 @@
                                                X0, Y0 to X1, Y1 (both in), rounded half to even
   check_pictures.py level R G B BR BG BB WR WG WB
                                                print "R G B" of one colour after the levels rule
+  check_pictures.py find GRAB.ppm R G B        print "LEFT TOP RIGHT BOTTOM BAND" of where the
+                                               colour shows, BAND the last row of its first band
 """
 import math
 import re
@@ -184,6 +186,21 @@ def main(argv):
         rows = [row[x0:x1 + 1] for row in read_bmp24(args[0])[y0:y1 + 1]]
         count = len(rows) * len(rows[0])
         print(*(round(sum(p[c] for row in rows for p in row) / count) for c in range(3)))
+        return 0
+    if command == "find":  # where a colour shows: its box, and the bottom of its first band
+        width, height, screen = read_ppm(args[0])
+        want = tuple(map(int, args[1:4]))
+        rows = [y for y in range(height)
+                if any(tuple(screen[3 * (y * width + x):3 * (y * width + x) + 3]) == want
+                       for x in range(0, width, 4))]
+        if not rows:
+            return 1
+        band = rows[0]
+        while band + 1 in rows:
+            band += 1
+        xs = [x for x in range(width)
+              if tuple(screen[3 * (rows[0] * width + x):3 * (rows[0] * width + x) + 3]) == want]
+        print(xs[0], rows[0], xs[-1], rows[-1], band)
         return 0
     if command == "level":
         print(*looked([[tuple(map(int, args[0:3]))]], args[3:9], False)[0][0])

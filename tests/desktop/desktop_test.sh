@@ -397,5 +397,64 @@ for f in "$work/by-batch"/*.tif; do
   cmp -s "$f" "$work/roll/corrected/$(basename "$f")" || fail "$(basename "$f") is not what the roll program writes"
 done
 kill "$program_pid"
+wait "$program_pid" 2>/dev/null
+
+# 10. A linear negative straight off the film, in the roll window: Negative (Alt+N), the preview
+# off (P) to find the rebate, the film base taken from it (Shift+drag, Alt+F), the region
+# cleared (Esc), the frame's densities suggested (Alt+S), the positive previewed (P) and
+# written (Ctrl+Return), file for file what the roll program writes with the same settings.
+mkdir -p "$work/film"
+cp "$(dirname "$sample")/negative16.tif" "$work/film/frame01.tif"
+"$program" --roll "$work/film/frame01.tif" >"$work/program.log" 2>&1 &
+program_pid=$!
+pids+=($program_pid)
+film_shown() {
+  win=$(xdotool search --onlyvisible --pid "$program_pid" --name "^Tintwell Roll - $work/film\$" 2>/dev/null | head -n 1)
+  [ -n "$win" ]
+}
+wait_for 60 film_shown || fail "the roll window did not open on the negative"
+read_geometry
+sleep 2
+xdotool key alt+n
+click_at 300 $((ch - 200))
+xdotool key p
+pointer_off
+sleep 0.5
+grab
+read -r left top right bottom band <<<"$(python3 "$pictures" find "$work/grab.ppm" 202 117 62)" ||
+  fail "the rebate (202, 117, 62 without the preview) is nowhere on the screen"
+xdotool mousemove --sync $((left + 40)) $((top + 2)) keydown shift mousedown 1 \
+  mousemove --sync $((left + 400)) $((band - 2)) mouseup 1 keyup shift
+xdotool key alt+f
+pointer_off
+shot "16-negative-rebate-picked"
+xdotool mousemove --sync $((left + 200)) $((band + 100)) click 1
+sleep 0.3
+xdotool key Escape
+sleep 0.3
+xdotool key alt+s
+sleep 0.3
+xdotool key p
+pointer_off
+sleep 0.5
+shot "17-negative-preview"
+xdotool key ctrl+Return
+positive() { [ -s "$work/film/corrected/frame01.tif" ]; }
+wait_for 60 positive || fail "the positive was not written into $work/film/corrected"
+sleep 1
+shot "18-negative-written"
+convert "$work/film/corrected/frame01.tif" -depth 8 "$shots/19-negative-written-file.png"
+kill "$program_pid"
+wait "$program_pid" 2>/dev/null
+# The settings as the window remembers them for the folder, given to the roll program.
+IFS=';' read -r _ _ negative bases shadows highlights contrast mono \
+  <<<"$(sed -n 's/^[^=]*film="\(.*\)"$/\1/p' "$XDG_CONFIG_HOME/Tintwell/Tintwell.conf")"
+[ "$negative" = 1 ] || fail "the window did not remember the negative's settings: $(cat "$XDG_CONFIG_HOME/Tintwell/Tintwell.conf")"
+echo "negative: film base $bases, shadows $shadows, highlights $highlights, contrast $contrast"
+"$batch" --negative --film-base "$bases" --shadows "$shadows" --highlights "$highlights" \
+  --contrast "$contrast" --output "$work/film-by-batch" "$work/film/frame01.tif" >/dev/null ||
+  fail "the roll program could not make the positive"
+cmp -s "$work/film-by-batch/frame01.tif" "$work/film/corrected/frame01.tif" ||
+  fail "the window's positive is not what the roll program writes: $(cmp -l "$work/film-by-batch/frame01.tif" "$work/film/corrected/frame01.tif" | head -5; ls -l "$work/film-by-batch" "$work/film/corrected")"
 
 echo "desktop test passed ($wm)"
