@@ -53,9 +53,10 @@ double Linear(double encoded) {
 std::uint16_t NegativeSample(int c, double scene, double noise) {
     const double light = Linear(std::clamp(scene / 255.0, 0.0, 1.0));
     const double n = std::log10(1 + light * (std::pow(10, kContrast) - 1)) / kContrast;
-    const double density = kThinnest[c] + (kDensest[c] - kThinnest[c]) * n;
+    // The grain is in the density: a thousandth of the range either way.
+    const double density = kThinnest[c] + (kDensest[c] - kThinnest[c]) * (n + noise / 20000);
     return static_cast<std::uint16_t>(
-        std::clamp(std::lround(kBase[c] / std::pow(10, density) + noise), 1L, 65535L));
+        std::clamp(std::lround(kBase[c] / std::pow(10, density)), 1L, 65535L));
 }
 
 int WriteNegative(const char* path) {
