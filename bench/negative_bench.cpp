@@ -18,6 +18,7 @@
 #include "ratio_reporter.h"
 #include "run_command.h"
 #include "tests/dng_builder.h"
+#include "tiff16.h"
 
 namespace {
 
@@ -94,31 +95,13 @@ fs::path Negative(int i) {
         fs::copy_file(Negative(0), f);
         return f;
     }
-    TIFF* t = TIFFOpen(f.c_str(), "w");
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 16);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16);
-    for (int y = 0; y < kHeight; ++y)
-        TIFFWriteScanline(t, Row(y).data(), static_cast<std::uint32_t>(y), 0);
-    TIFFClose(t);
+    bench::WriteTiff16(f, kWidth, kHeight, Row);
     return f;
 }
 
 template <typename Command>
 void Each(benchmark::State& state, const Command& command) {
-    double peakMb = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fs::remove_all(kOut);
-        fs::create_directories(kOut);
-        state.ResumeTiming();
-        if (!bench::RunCommand(command(), peakMb)) return state.SkipWithError("the command failed");
-    }
-    state.counters["peak_MB"] = peakMb;
+    bench::EachIntoEmpty(state, kOut, command);
 }
 
 std::string Three(const engine::PerChannel<double>& v) {

@@ -14,6 +14,7 @@
 
 #include "ratio_reporter.h"
 #include "run_command.h"
+#include "tiff16.h"
 
 namespace {
 
@@ -40,17 +41,7 @@ std::vector<std::uint16_t> Row(int y) {
 }
 
 void WriteTiff(const fs::path& path) {
-    TIFF* t = TIFFOpen(path.c_str(), "w");
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 16);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16);
-    for (int y = 0; y < kHeight; ++y)
-        TIFFWriteScanline(t, Row(y).data(), static_cast<std::uint32_t>(y), 0);
-    TIFFClose(t);
+    tintwell::bench::WriteTiff16(path, kWidth, kHeight, Row);
 }
 
 void WritePng(const fs::path& path) {
@@ -91,19 +82,9 @@ std::vector<fs::path> Roll(const char* extension) {
 
 const fs::path kOut = kFolder / "out";
 
-// Each iteration starts from an empty output folder.
 template <typename Command>
 void Each(benchmark::State& state, const Command& command) {
-    double peakMb = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fs::remove_all(kOut);
-        fs::create_directories(kOut);
-        state.ResumeTiming();
-        if (!tintwell::bench::RunCommand(command(), peakMb))
-            return state.SkipWithError("the command failed");
-    }
-    state.counters["peak_MB"] = peakMb;
+    tintwell::bench::EachIntoEmpty(state, kOut, command);
 }
 
 std::vector<std::string> Batch(const char* extension, int jobs = 0) {

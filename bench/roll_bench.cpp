@@ -21,6 +21,7 @@
 #include "platform/qt_platform.h"
 #include "ratio_reporter.h"
 #include "run_command.h"
+#include "tiff16.h"
 #include "ui/picture_box.h"
 #include "ui/picture_view.h"
 #include "ui/qt_worker.h"
@@ -55,16 +56,8 @@ double MemoryMb() {
 
 // A scan-like frame: smooth gradients with a little grain.
 void WriteTiff(const fs::path& path, int seed) {
-    TIFF* t = TIFFOpen(path.c_str(), "w");
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 16);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 16);
-    std::vector<std::uint16_t> row(static_cast<std::size_t>(kWidth) * 3);
-    for (int y = 0; y < kHeight; ++y) {
+    bench::WriteTiff16(path, kWidth, kHeight, [seed](int y) {
+        std::vector<std::uint16_t> row(static_cast<std::size_t>(kWidth) * 3);
         std::uint32_t grain = static_cast<std::uint32_t>(y + seed) * 2654435761u;
         for (int x = 0; x < kWidth; ++x) {
             grain = grain * 1664525u + 1013904223u;
@@ -73,9 +66,8 @@ void WriteTiff(const fs::path& path, int seed) {
             row[3 * x + 1] = static_cast<std::uint16_t>(18000 + y * 4 + g);
             row[3 * x + 2] = static_cast<std::uint16_t>(23000 + (x + y) * 2 + g);
         }
-        TIFFWriteScanline(t, row.data(), static_cast<std::uint32_t>(y), 0);
-    }
-    TIFFClose(t);
+        return row;
+    });
 }
 
 std::vector<std::string> Roll() {

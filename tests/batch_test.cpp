@@ -12,6 +12,7 @@
 #include "document/bmp/writer.h"
 #include "document/roll_pool.h"
 #include "program_runner.h"
+#include "round_trip.h"
 #include "temp_dir.h"
 
 namespace tintwell::batch {
@@ -176,14 +177,7 @@ std::vector<std::uint8_t> WindowsBytes(const engine::PixelBuffer& original) {
     return tests::ReadBytes(dir / "expected.bmp");
 }
 
-tests::Ran Roll(std::vector<std::string> args) {
-    const Parsed p = ParseOptions(args, 2);
-    if (!p.options) return {p.status, p.out, p.err};
-    std::ostringstream out, err;
-    const std::atomic<bool> stop{false};
-    const int status = RunRoll(*p.options, out, err, false, stop);
-    return {status, out.str(), err.str()};
-}
+using tests::Roll;
 
 std::vector<std::string> Names(const fs::path& dir) {
     std::vector<std::string> names;

@@ -18,6 +18,7 @@
 #include "document/intake.h"
 #include "document/reason.h"
 #include "file_walkers.h"
+#include "format_writers.h"
 #include "negative_reference.h"
 #include "program_runner.h"
 #include "round_trip.h"
@@ -129,14 +130,7 @@ TEST(BayerDng, IsDemosaicedAsLibRawsOwnToolDoes) {
     EXPECT_TRUE(SameSamples(Decoded(dir / "busy.dng"), *reference));
 }
 
-tests::Ran Roll(const std::vector<std::string>& args) {
-    const Parsed p = ParseOptions(args, 2);
-    if (!p.options) return {p.status, p.out, p.err};
-    std::ostringstream out, err;
-    const std::atomic<bool> stop{false};
-    const int status = RunRoll(*p.options, out, err, false, stop);
-    return {status, out.str(), err.str()};
-}
+using tests::Roll;
 
 const std::vector<std::string> kNegative = {"--negative", "--film-base", "60000,40000,20000",
                                             "--shadows",  "0.1,0.2,0.3", "--highlights",
@@ -198,55 +192,18 @@ std::string ProfileOf(const fs::path& file) {
     return "";
 }
 
+// With a scanner's metadata, its profile among it.
 void WriteTiff(const fs::path& path, int samples, int bits) {
-    TIFF* t = TIFFOpen(path.c_str(), "w");
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, bits);
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, samples);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, samples == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
-    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, kHeight);
-    static const char kProfile[] = "the scanner's own profile, of its linear light";
-    TIFFSetField(t, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(sizeof kProfile), kProfile);
-    TIFFSetField(t, TIFFTAG_MAKE, "A scanner");
-    TIFFSetField(t, TIFFTAG_XRESOLUTION, 4000.0);
-    std::vector<std::uint16_t> wide = Ramp(kWidth * kHeight * samples, bits);
-    std::vector<std::uint8_t> narrow(wide.begin(), wide.end());
-    const std::size_t size = wide.size() * bits / 8;
-    TIFFWriteEncodedStrip(t, 0, bits == 16 ? static_cast<void*>(wide.data()) : narrow.data(),
-                          static_cast<tmsize_t>(size));
-    TIFFClose(t);
+    tests::TiffKind k;
+    k.samples = samples;
+    k.bits = bits;
+    k.photometric = samples == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB;
+    k.metadata = true;
+    tests::WriteTiff(path, k);
 }
 
 void WritePng(const fs::path& path, int colourType, int bits) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, f);
-    png_set_IHDR(png, info, kWidth, kHeight, bits, colourType, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
-    png_set_gAMA_fixed(png, info, 100000);  // linear
-    png_set_cHRM_fixed(png, info, 31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000);
-    png_set_pHYs(png, info, 157480, 157480, PNG_RESOLUTION_METER);
-    png_text text{};
-    text.compression = PNG_TEXT_COMPRESSION_NONE;
-    text.key = const_cast<char*>("Title");
-    text.text = const_cast<char*>("roll 3, frame 12");
-    png_set_text(png, info, &text, 1);
-    png_write_info(png, info);
-    if (bits == 16) png_set_swap(png);
-    const int samples = png_get_channels(png, info);
-    std::vector<std::uint16_t> wide = Ramp(kWidth * kHeight * samples, 5);
-    std::vector<std::uint8_t> narrow(wide.begin(), wide.end());
-    for (int y = 0; y < kHeight; ++y) {
-        const std::size_t at = static_cast<std::size_t>(y) * kWidth * samples;
-        png_write_row(
-            png, bits == 16 ? reinterpret_cast<png_bytep>(wide.data() + at) : narrow.data() + at);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
+    tests::WritePng(path, bits, colourType, PNG_INTERLACE_NONE, true);
 }
 
 const tests::TiffDirectory& Main(const fs::path& file) {
@@ -284,6 +241,7 @@ TEST_P(NegativeFiles, AreMadePositivesInSrgbKeepingTheirMetadata) {
     EXPECT_TRUE(MadePositive(Decoded(dir / c.name), Decoded(written), c.mono));
     const std::string profile = ProfileOf(written);
     ASSERT_GE(profile.size(), 128u);
+    EXPECT_NE(profile, ProfileOf(dir / c.name));  // the scanner's own is gone
     EXPECT_EQ(profile.substr(36, 4), "acsp");
     const bool grey = c.mono || Decoded(written).GetLayout().IsGrey();
     EXPECT_EQ(profile.substr(16, 4), grey ? "GRAY" : "RGB ");

@@ -54,17 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Setting{65535, 0, 4, 0.5}, Setting{30000, 1.2, 1.21, 4.0},
                       Setting{40000.5, 0.0, 0.001, 1.0}, Setting{65535, 3.5, 4, 3.3}));
 
-TEST(NegativeRules, ClampsAtBothEndsAndAboveTheBase) {
-    Negative n;
-    n.base = {50000, 50000, 50000};
-    n.shadow = {0.2, 0.2, 0.2};
-    n.highlight = {1.5, 1.5, 1.5};
-    EXPECT_EQ(NegativeSample(n, 0, 60000), 0);  // above the base: no density, black
-    EXPECT_EQ(NegativeSample(n, 0, 50000 / std::pow(10, 0.2) + 1), 0);
-    EXPECT_EQ(NegativeSample(n, 0, 0), 65535);  // denser than the highlight: white
-    EXPECT_EQ(NegativeSample(n, 0, 50000 / std::pow(10, 1.5) - 1), 65535);
-}
-
 // A pixel's samples in and out, for each kind of layout; alpha stays as it was.
 struct LayoutCase {
     Layout layout;
@@ -140,21 +129,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{FileLayout(true, true, 8), false, {40, 200}, 2},
                       LayoutCase{FileLayout(false, false, 16), true, {30000, 9000, 700}, 1},
                       LayoutCase{FileLayout(false, true, 8), true, {120, 60, 30, 9}, 2}));
-
-TEST(NegativePass, WritesAGreyPictureForABlackAndWhiteNegative) {
-    auto picture = *PixelBuffer::Allocate(2, 1, FileLayout(false, false, 16));
-    const std::uint16_t samples[6] = {65535, 65535, 65535, 1, 1, 1};
-    std::memcpy(picture.Bytes(0), samples, sizeof samples);
-    Negative n;
-    n.mono = true;
-    const NegativeRule rule(n, picture.GetLayout());
-    ASSERT_EQ(RunNegativePass(picture, rule, [](int) { return true; }), PassResult::Completed);
-    ASSERT_TRUE(picture.GetLayout().IsGrey());
-    std::uint16_t out[2];
-    std::memcpy(out, picture.Bytes(0), sizeof out);
-    EXPECT_EQ(out[0], 0);      // the film base itself: black
-    EXPECT_EQ(out[1], 65535);  // density 4.8, above the highlight 2: white
-}
 
 // Densities spread over a picture: the suggestion is each end's 0.1% found by sorting.
 TEST(DensitySuggestion, FindsTheDensitiesAtEachEndBySorting) {

@@ -7,9 +7,15 @@
 #include <sstream>
 #include <string>
 
+#include <QPushButton>
+#include <QTest>
+
 #include "document/intake.h"
 #include "document/worker.h"
+#include "fake_platform.h"
 #include "program_runner.h"
+#include "temp_dir.h"
+#include "ui/roll_window.h"
 
 namespace tintwell::tests {
 
@@ -30,6 +36,27 @@ public:
 
 private:
     std::deque<std::function<void()>> m_jobs;
+};
+
+// A roll window in a folder of its own, shown, with its work run step by step.
+struct RollWindowFixture {
+    TempDir dir;
+    FakePlatform platform;
+    StepWorker worker;
+    ui::RollWindow window{platform, worker};
+
+    // Opens the folder once the files are in it, and reads them.
+    void OpenFolder() {
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+        window.Open({dir.Path().string()});
+        worker.RunAll();
+    }
+    template <typename W = QWidget>
+    W* Find(const char* name) const {
+        return window.findChild<W*>(QString::fromLatin1(name));
+    }
+    void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
 };
 
 // "f3.tif" (built up piece by piece: GCC 12 warns wrongly of "f" + a number).

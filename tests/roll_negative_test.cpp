@@ -32,25 +32,13 @@ int At(const engine::PixelBuffer& p, int x, int y, int s) {
     return reinterpret_cast<const std::uint16_t*>(p.Bytes(y))[x * l.samples + s];
 }
 
-struct NegativeRoll {
-    TempDir dir;
-    FakePlatform platform;
-    StepWorker worker;
-    ui::RollWindow window{platform, worker};
-
+struct NegativeRoll : RollWindowFixture {
     NegativeRoll() {
         for (int i = 0; i < 3; ++i)
             WriteBytes(dir / Name('n', i),
                        TiffBuilder(false, 5000 * i + 2000).Build(kWidth, kHeight, {}));
-        window.show();
-        (void)QTest::qWaitForWindowExposed(&window);
-        window.Open({dir.Path().string()});
-        worker.RunAll();
+        OpenFolder();
         Find<QCheckBox>("negativeMode")->click();
-    }
-    template <typename W = QWidget>
-    W* Find(const char* name) const {
-        return window.findChild<W*>(QString::fromLatin1(name));
     }
     void Type(const char* field, const QString& text) {
         QLineEdit* f = Find<QLineEdit>(field);
@@ -68,7 +56,6 @@ struct NegativeRoll {
         }
     }
     QString Text(const char* field) const { return Find<QLineEdit>(field)->text(); }
-    void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
     void Mark(QPoint from, QPoint to) {
         auto* frame = Find<ui::PictureBox>("frame");
         window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0, QPointF(0, 0));

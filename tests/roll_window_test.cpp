@@ -29,24 +29,12 @@ namespace fs = std::filesystem;
 const QStringList kNames = {"rollBlackR", "rollBlackG", "rollBlackB",
                             "rollWhiteR", "rollWhiteG", "rollWhiteB"};
 
-struct Roll {
-    TempDir dir;
-    FakePlatform platform;
-    StepWorker worker;
-    ui::RollWindow window{platform, worker};
-
+struct Roll : RollWindowFixture {
     Roll() {
         for (int i = 0; i < 3; ++i)
             WriteBytes(dir / Name('f', i), TiffBuilder(false, 3000 * i).Build(40, 30, {}));
         WriteBytes(dir / "f3.tif", {'j', 'u', 'n', 'k'});
-        window.show();
-        (void)QTest::qWaitForWindowExposed(&window);
-        window.Open({dir.Path().string()});
-        worker.RunAll();
-    }
-    template <typename W = QWidget>
-    W* Find(const char* name) const {
-        return window.findChild<W*>(QString::fromLatin1(name));
+        OpenFolder();
     }
     void SetPoints(const QStringList& texts) {
         for (int i = 0; i < 6; ++i) {
@@ -60,7 +48,6 @@ struct Roll {
         for (const QString& n : kNames) out << Find<QLineEdit>(qPrintable(n))->text();
         return out;
     }
-    void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
     fs::path Frame(int i) const { return dir / Name('f', i); }
 };
 

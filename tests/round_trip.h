@@ -7,18 +7,32 @@
 #include <cmath>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <tuple>
 
+#include "batch/options.h"
+#include "batch/roll.h"
 #include "document/intake.h"
 #include "document/reason.h"
 #include "document/roll_work.h"
 #include "engine/pixel_rule.h"
 #include "file_walkers.h"
+#include "program_runner.h"
 #include "temp_dir.h"
 
 namespace tintwell::tests {
 
 namespace fs = std::filesystem;
+
+// The roll program run in this process on the arguments, as its main runs it.
+inline Ran Roll(const std::vector<std::string>& args) {
+    const batch::Parsed p = batch::ParseOptions(args, 2);
+    if (!p.options) return {p.status, p.out, p.err};
+    std::ostringstream out, err;
+    const std::atomic<bool> stop{false};
+    const int status = batch::RunRoll(*p.options, out, err, false, stop);
+    return {status, out.str(), err.str()};
+}
 
 inline int Sample(const engine::PixelBuffer& p, int x, int y, int s) {
     const std::size_t at = static_cast<std::size_t>(x) * p.GetLayout().samples + s;

@@ -37,13 +37,7 @@ DensityPanel::DensityPanel(document::PictureModel& model, QWidget* parent)
         "shadow goes to black, right of a highlight to white"));
     static const std::array<const char*, 3> kNames = {"densityClippedRed", "densityClippedGreen",
                                                       "densityClippedBlue"};
-    auto* figures = new QVBoxLayout;
-    for (int c = 0; c < engine::kChannels; ++c) {
-        m_clipped[c] = new QLabel(this);
-        m_clipped[c]->setObjectName(QString::fromLatin1(kNames[c]));
-        m_clipped[c]->setMinimumWidth(150);
-        figures->addWidget(m_clipped[c], 1);
-    }
+    QVBoxLayout* figures = ChannelFigures(this, kNames, m_clipped);
     auto* top = new QHBoxLayout;
     top->addWidget(m_view, 1);
     top->addLayout(figures);

@@ -1,6 +1,8 @@
 #include "ui/histogram_view.h"
 
+#include <QLabel>
 #include <QPainter>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -67,6 +69,18 @@ void HistogramView::PaintChannel(QPainter& painter, int c, const QRect& band) co
     painter.setPen(QPen(Qt::white, 1));
     painter.drawLine(QPointF(black, band.top()), QPointF(black, band.bottom()));
     painter.drawLine(QPointF(white, band.top()), QPointF(white, band.bottom()));
+}
+
+QVBoxLayout* ChannelFigures(QWidget* parent, const std::array<const char*, 3>& names,
+                            engine::PerChannel<QLabel*>& labels) {
+    auto* figures = new QVBoxLayout;
+    for (int c = 0; c < engine::kChannels; ++c) {
+        labels[c] = new QLabel(parent);
+        labels[c]->setObjectName(QString::fromLatin1(names[c]));
+        labels[c]->setMinimumWidth(150);
+        figures->addWidget(labels[c], 1);
+    }
+    return figures;
 }
 
 }  // namespace tintwell::ui

@@ -5,6 +5,9 @@
 
 #include "engine/histogram.h"
 
+class QLabel;
+class QVBoxLayout;
+
 namespace tintwell::ui {
 
 // The three channel histograms one above the other, each in its colour, with the channel's
@@ -34,5 +37,10 @@ private:
     std::optional<engine::Histograms> m_histograms;
     engine::PerChannel<std::optional<Marks>> m_marks{};
 };
+
+// The three channels' figures beside the histograms: a label each, named `names`, one above the
+// other.
+QVBoxLayout* ChannelFigures(QWidget* parent, const std::array<const char*, 3>& names,
+                            engine::PerChannel<QLabel*>& labels);
 
 }  // namespace tintwell::ui
