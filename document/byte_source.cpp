@@ -81,4 +81,8 @@ bool FileSource::Seek(std::uint64_t position) {
     return true;
 }
 
+std::string FileSource::ReopenName() const {
+    return "/proc/self/fd/" + std::to_string(m_fd);
+}
+
 }  // namespace tintwell::document

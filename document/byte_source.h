@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "document/file_stamp.h"
 #include "document/file_system.h"
@@ -25,6 +26,9 @@ public:
     // Reads up to out.size() bytes from `position` on, leaving Position() as it is; returns how
     // many were read. Safe to call from several threads at once.
     virtual std::size_t ReadAt(std::uint64_t position, std::span<std::uint8_t> out) const = 0;
+    // A name that opens this very file again (not whatever its own name leads to now), for a
+    // library that reads files itself; empty where there is none.
+    virtual std::string ReopenName() const { return {}; }
 };
 
 class MemorySource : public ByteSource {
@@ -58,6 +62,8 @@ public:
     std::uint64_t Position() const override { return m_position; }
     std::size_t ReadAt(std::uint64_t position, std::span<std::uint8_t> out) const override;
 
+    // The open file under /proc: the same file, however it is renamed or replaced meanwhile.
+    std::string ReopenName() const override;
     // The file as it was when opened.
     const FileStamp& Stamp() const { return m_stamp; }
     // Whether nothing has written to the open file since it was opened.

@@ -67,7 +67,8 @@ void PixelBuffer::Free::operator()(std::uint8_t* p) const {
     if (!TheRecycler().Give(p, capacity)) std::free(p);
 }
 
-std::optional<PixelBuffer> PixelBuffer::Allocate(int width, int height, const Layout& layout) {
+std::optional<PixelBuffer> PixelBuffer::Allocate(int width, int height, const Layout& layout,
+                                                 bool hugePages) {
     if (width <= 0 || height <= 0 || layout.samples < 1 || layout.samples > 4) return std::nullopt;
     const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
                               static_cast<std::size_t>(layout.BytesPerPixel());
@@ -79,15 +80,15 @@ std::optional<PixelBuffer> PixelBuffer::Allocate(int width, int height, const La
         memory = std::aligned_alloc(alignment, rounded);
         if (memory == nullptr) return std::nullopt;
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-        if (alignment == kHugePage) madvise(memory, rounded, MADV_HUGEPAGE);
+        if (alignment == kHugePage && hugePages) madvise(memory, rounded, MADV_HUGEPAGE);
 #endif
     }
     PixelBuffer buffer;
     buffer.m_width = width;
     buffer.m_height = height;
     buffer.m_layout = layout;
-    buffer.m_data = std::unique_ptr<std::uint8_t[], Free>(static_cast<std::uint8_t*>(memory),
-                                                           Free{rounded});
+    buffer.m_data =
+        std::unique_ptr<std::uint8_t[], Free>(static_cast<std::uint8_t*>(memory), Free{rounded});
     return buffer;
 }
 

@@ -51,9 +51,13 @@ class PixelBuffer {
 public:
     PixelBuffer() = default;
 
-    // An uninitialised buffer, or nothing when the memory cannot be had.
+    // An uninitialised buffer, or nothing when the memory cannot be had. A big one asks for
+    // huge pages, which passes over it run faster on, unless `hugePages` says not: the kernel
+    // clears a huge page at its first touch more slowly than small ones, which a buffer written
+    // once (a decoded raw file) does not win back.
     static std::optional<PixelBuffer> Allocate(int width, int height,
-                                               const Layout& layout = kScreenLayout);
+                                               const Layout& layout = kScreenLayout,
+                                               bool hugePages = true);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }

@@ -336,44 +336,5 @@ TEST(RawFiles, AreNeverWrittenOver) {
     EXPECT_NE(fake.err.find("fake.dng: "), std::string::npos) << fake.err;
 }
 
-// Each channel's densities inside the border, sorted: the suggestion is the 0.1% at each end.
-std::array<double, 6> ExpectedDensities(const engine::PixelBuffer& p, const double base[3]) {
-    std::array<double, 6> out{};
-    for (int c = 0; c < 3; ++c) {
-        std::vector<double> d;
-        for (int y = 1; y < p.Height() - 1; ++y)
-            for (int x = 1; x < p.Width() - 1; ++x)
-                d.push_back(std::max(0.0, std::log10(base[c] / std::max(Sample(p, x, y, c), 1))));
-        std::sort(d.begin(), d.end());
-        const auto past = static_cast<std::size_t>(std::floor(d.size() * 0.001));
-        out[c] = std::floor(d[past] * 1000) / 1000;
-        out[3 + c] = std::floor(d[d.size() - 1 - past] * 1000) / 1000 + 0.001;
-    }
-    return out;
-}
-
-std::string Line(const std::array<double, 6>& d, const std::string& what) {
-    char text[160];
-    std::snprintf(text, sizeof text, "--shadows %.3f,%.3f,%.3f --highlights %.3f,%.3f,%.3f  %s\n",
-                  d[0], d[1], d[2], d[3], d[4], d[5], what.c_str());
-    return text;
-}
-
-TEST(NegativeSuggestion, PrintsEachFramesDensitiesAndTheRollsMedian) {
-    tests::TempDir dir;
-    WriteTiff(dir / "a.tif", 3, 16);
-    Dng(dir / "b.dng", false);
-    const double base[3] = {60000, 40000, 20000};
-    const auto a = ExpectedDensities(Decoded(dir / "a.tif"), base);
-    const auto b = ExpectedDensities(Decoded(dir / "b.dng"), base);
-    std::array<double, 6> roll{};
-    for (int i = 0; i < 6; ++i) roll[i] = (a[i] + b[i]) / 2;
-    const tests::Ran ran = Roll({"--suggest", "--negative", "--film-base", "60000,40000,20000",
-                                 (dir / "a.tif").string(), (dir / "b.dng").string()});
-    ASSERT_EQ(ran.status, 0) << ran.err;
-    EXPECT_EQ(ran.out, Line(a, (dir / "a.tif").string()) + Line(b, (dir / "b.dng").string()) +
-                           Line(roll, "(all 2 files)"));
-}
-
 }  // namespace
 }  // namespace tintwell::batch

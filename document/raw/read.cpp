@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -19,11 +20,6 @@ namespace {
 
 // Past this a file is not a camera's raw file; reading it whole would be the wrong thing.
 constexpr std::uint64_t kMostFileBytes = std::uint64_t{2} << 30;
-
-struct Image {
-    libraw_processed_image_t* image = nullptr;
-    ~Image() { LibRaw::dcraw_clear_mem(image); }
-};
 
 // Metadata as little-endian classic TIFF entries: the keepsake's TIFF is written as such.
 tiff::Entry Text(std::uint16_t tag, const std::string& text) {
@@ -75,6 +71,17 @@ tiff::Metadata MetadataOf(const libraw_data_t& d) {
     return m;
 }
 
+// As `dcraw_emu -4 -o 0 -r 1 1 1 1`: linear 16 bits, no brightening, no gamma, the camera's own
+// colour, no white balance.
+void Settle(libraw_output_params_t& p) {
+    p.output_bps = 16;
+    p.no_auto_bright = 1;
+    p.gamm[0] = p.gamm[1] = 1;
+    p.output_color = 0;
+    p.use_camera_wb = p.use_auto_wb = 0;
+    std::fill(std::begin(p.user_mul), std::end(p.user_mul), 1.0f);
+}
+
 Error LibRawFailure(int error) {
     return Damaged(std::string("LibRaw: ") + libraw_strerror(error));
 }
@@ -95,33 +102,36 @@ bool IsRawName(std::string_view path) {
 
 Result<Picture> Read(ByteSource& source, std::uint64_t maxPixels) {
     if (source.Size() > kMostFileBytes) return Unsupported("it is too large for a raw file");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(source.Size()));
-    if (source.ReadAt(0, bytes) != bytes.size()) return Fail(Problem::CantRead);
     auto raw = std::make_unique<LibRaw>();
-    auto& p = raw->imgdata.params;
-    p.output_bps = 16;  // -4: linear 16 bits, no brightening, no gamma
-    p.no_auto_bright = 1;
-    p.gamm[0] = p.gamm[1] = 1;
-    p.output_color = 0;  // -o 0: the camera's own colour
-    p.use_camera_wb = p.use_auto_wb = 0;
-    std::fill(std::begin(p.user_mul), std::end(p.user_mul), 1.0f);  // -r 1 1 1 1
-    if (raw->open_buffer(bytes.data(), bytes.size()) != LIBRAW_SUCCESS)
-        return Fail(Problem::NotItsFormat, "camera raw");
+    Settle(raw->imgdata.params);
+    // LibRaw reads the very file that was opened, through its own buffered reading; bytes that
+    // are no file's (or a file /proc does not show) are handed to it whole.
+    std::vector<std::uint8_t> bytes;
+    const std::string reopen = source.ReopenName();
+    int opened = reopen.empty() ? ENOENT : raw->open_file(reopen.c_str());
+    if (opened > 0) {  // a system error: LibRaw's own are negative
+        bytes.resize(static_cast<std::size_t>(source.Size()));
+        if (source.ReadAt(0, bytes) != bytes.size()) return Fail(Problem::CantRead);
+        raw->recycle();
+        Settle(raw->imgdata.params);
+        opened = raw->open_buffer(bytes.data(), bytes.size());
+    }
+    if (opened != LIBRAW_SUCCESS) return Fail(Problem::NotItsFormat, "camera raw");
     const auto& s = raw->imgdata.sizes;
     if (std::uint64_t{s.width} * s.height > maxPixels) return TooLarge(maxPixels);
     if (const int e = raw->unpack(); e != LIBRAW_SUCCESS) return LibRawFailure(e);
     if (const int e = raw->dcraw_process(); e != LIBRAW_SUCCESS) return LibRawFailure(e);
-    int error = 0;
-    Image made{raw->dcraw_make_mem_image(&error)};
-    const libraw_processed_image_t* image = made.image;
-    if (image == nullptr) return LibRawFailure(error);
-    if (image->type != LIBRAW_IMAGE_BITMAP || image->colors != 3 || image->bits != 16)
-        return Unsupported("LibRaw gave no 16-bit RGB picture of it");
-    auto pixels = engine::PixelBuffer::Allocate(image->width, image->height,
-                                                engine::FileLayout(false, false, 16));
+    // LibRaw copies its upright picture straight into ours, as its own memory image would hold
+    // it.
+    int width = 0, height = 0, colors = 0, bps = 0;
+    raw->get_mem_image_format(&width, &height, &colors, &bps);
+    if (colors != 3 || bps != 16) return Unsupported("LibRaw gave no 16-bit RGB picture of it");
+    auto pixels =
+        engine::PixelBuffer::Allocate(width, height, engine::FileLayout(false, false, 16), false);
     if (!pixels) return Fail(Problem::NoMemory);
-    for (int y = 0; y < pixels->Height(); ++y)
-        std::memcpy(pixels->Bytes(y), image->data + pixels->RowSize() * y, pixels->RowSize());
+    if (const int e = raw->copy_mem_image(pixels->Bytes(0), static_cast<int>(pixels->RowSize()), 0);
+        e != LIBRAW_SUCCESS)
+        return LibRawFailure(e);
     auto keep = std::make_shared<tiff::TiffKeepsake>();
     keep->metadata = MetadataOf(raw->imgdata);
     return Picture{std::move(*pixels), Format::Raw, std::move(keep)};
