@@ -211,6 +211,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "its strip tables do not cover the picture: 4 "
                 "strips, 2 offsets and 4 byte counts",
                 2),
+        RawTiff("one_sub_picture.tif", RawIfd{{Longs(330, {8})}}, false,
+                "it holds more than one picture; rewriting it would drop the others"),
         RawTiff("profile_past_the_end.tif",
                 RawIfd{{RawTag{34675, 7, 200, {}, std::string(200, 'p'), 1u << 20}}}, false,
                 "its tag 34675 points past the end of the file"),
