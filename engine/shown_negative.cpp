@@ -44,12 +44,4 @@ void ShownNegative::Show(const PixelBuffer& picture, int y, int x, int n,
     ToScreen(positive.data(), n, out);
 }
 
-void ShownNegative::ApplyDrawn(std::uint32_t* pixels, std::size_t count) const {
-    thread_local std::vector<std::uint8_t> positive;
-    positive.resize(count * m_rule.Out().samples);
-    m_rule.ApplyRow(reinterpret_cast<const std::uint8_t*>(pixels), positive.data(),
-                    static_cast<int>(count));
-    ToScreen(positive.data(), static_cast<int>(count), pixels);
-}
-
 }  // namespace tintwell::engine

@@ -15,9 +15,6 @@ public:
     ShownNegative(const Negative& negative, const Layout& layout) : m_rule(negative, layout) {}
 
     void Show(const PixelBuffer& picture, int y, int x, int n, std::uint32_t* out) const override;
-    // Drawn colours (0xFFRRGGBB) through the rule, in place, as 8-bit samples: for views that
-    // show fewer pixels than the picture has. Only for the screen's layout.
-    void ApplyDrawn(std::uint32_t* pixels, std::size_t count) const;
 
 private:
     void ToScreen(const std::uint8_t* positive, int n, std::uint32_t* out) const;

@@ -23,9 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Samples 1000 y + 100 x + s + the frame's offset: the first rows thin (the rebate's side), the
-// last dense.
-constexpr int kWidth = 40, kHeight = 30;
+// Samples 1000 y + 100 x + s + the frame's offset (modulo 65536): the first rows thin (the
+// rebate's side), then denser, dense and thin again. Large enough for two reduced levels.
+constexpr int kWidth = 136, kHeight = 100;
 
 int At(const engine::PixelBuffer& p, int x, int y, int s) {
     const auto& l = p.GetLayout();
@@ -74,7 +74,7 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void namesTheFieldsForDensitiesAndUndoesTheMode();
     void picksTheFilmBaseAndDensitiesFromTheRegion();
-    void previewAt100IsTheRulesPositive();
+    void previewIsTheRulesPositiveAtEveryZoom();
     void writesWhatTheRollProgramWrites();
 };
 
@@ -131,32 +131,65 @@ void RollNegativeTest::picksTheFilmBaseAndDensitiesFromTheRegion() {
     QVERIFY(!r.window.Model().View().Region());
 }
 
-void RollNegativeTest::previewAt100IsTheRulesPositive() {
+// Each screen pixel of the rule's positive, 16-bit results as round(out / 257).
+std::vector<std::array<int, 3>> ShownPositive(const engine::PixelBuffer& f, bool mono) {
+    std::vector<std::array<int, 3>> shown;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            std::array<long double, 3> d{};
+            for (int c = 0; c < 3; ++c)
+                d[c] =
+                    std::max(0.0L, std::log10(kBase[c] / static_cast<long double>(At(f, x, y, c))));
+            std::array<int, 3>& want = shown.emplace_back();
+            for (int c = 0; c < 3; ++c) {
+                const long double density = mono ? (d[0] + d[1] + d[2]) / 3 : d[c];
+                const int channel = mono ? 0 : c;
+                const long double out =
+                    FromDensity(density, kShadow[channel], kHighlight[channel], 1.5L);
+                want[c] = static_cast<int>((std::lround(out) + 128) / 257);
+            }
+        }
+    }
+    return shown;
+}
+
+// At 100% the very positive; below, the average of the positives of the pixels a screen pixel
+// covers (the rule of an averaged negative would band dense skies), within the rounding of
+// each reduced level.
+void RollNegativeTest::previewIsTheRulesPositiveAtEveryZoom() {
     NegativeRoll r;
     r.Set({"60000", "40000", "30000"}, {"0.1", "0.05", "0.02"}, {"0.5", "0.4", "0.35"});
     r.Type("rollContrast", "1.5");
-    r.window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0, QPointF(0, 0));
     const engine::PixelBuffer f0 = Read(r.dir / "n0.tif");
     for (const bool mono : {false, true}) {
         if (mono) r.Find<QCheckBox>("blackAndWhite")->click();
-        const QImage shown =
-            r.Find<ui::PictureBox>("frame")->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                std::array<long double, 3> d{};
-                for (int c = 0; c < 3; ++c)
-                    d[c] = std::max(
-                        0.0L, std::log10(kBase[c] / static_cast<long double>(At(f0, x, y, c))));
-                std::array<int, 3> want{};
-                for (int c = 0; c < 3; ++c) {
-                    const long double density = mono ? (d[0] + d[1] + d[2]) / 3 : d[c];
-                    const int channel = mono ? 0 : c;
-                    const long double out =
-                        FromDensity(density, kShadow[channel], kHighlight[channel], 1.5L);
-                    want[c] = static_cast<int>((std::lround(out) + 128) / 257);
+        const auto positive = ShownPositive(f0, mono);
+        for (const auto& [block, slack] : {std::pair{1, 0.0}, {2, 0.5}, {4, 1.0}}) {
+            r.window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0 / block, QPointF(0, 0));
+            const QImage shown = r.Find<ui::PictureBox>("frame")->grab().toImage().convertToFormat(
+                QImage::Format_RGB32);
+            QCOMPARE(shown.width(), kWidth / block);
+            for (int y = 0; y < kHeight / block; ++y) {
+                for (int x = 0; x < kWidth / block; ++x) {
+                    std::array<double, 3> mean{};
+                    for (int j = 0; j < block * block; ++j)
+                        for (int c = 0; c < 3; ++c)
+                            mean[c] +=
+                                positive[static_cast<std::size_t>((y * block + j / block) * kWidth +
+                                                                  x * block + j % block)][c] /
+                                double(block * block);
+                    const QRgb p = shown.pixel(x, y);
+                    const int got[3] = {qRed(p), qGreen(p), qBlue(p)};
+                    for (int c = 0; c < 3; ++c)
+                        QVERIFY2(std::fabs(got[c] - mean[c]) <= slack,
+                                 qPrintable(QStringLiteral("%1 at %2,%3 of 1/%4: %5, not %6")
+                                                .arg(c)
+                                                .arg(x)
+                                                .arg(y)
+                                                .arg(block)
+                                                .arg(got[c])
+                                                .arg(mean[c])));
                 }
-                const QRgb p = shown.pixel(x, y);
-                QCOMPARE((std::array<int, 3>{qRed(p), qGreen(p), qBlue(p)}), want);
             }
         }
     }

@@ -79,10 +79,10 @@ void PictureBox::RowChanged(int y) {
 
 void PictureBox::BringReducedViewInStep() {
     if (!m_reducedBuilt) {
-        m_reduced.Rebuild(*m_pixels);
+        m_reduced.Rebuild(*m_pixels, AveragedRule());
         m_reducedBuilt = true;
     } else if (m_staleFirst >= 0) {
-        m_reduced.Update(*m_pixels, m_staleFirst, m_staleLast);
+        m_reduced.Update(*m_pixels, m_staleFirst, m_staleLast, AveragedRule());
     }
     m_staleFirst = m_staleLast = -1;
 }
@@ -108,7 +108,10 @@ void PictureBox::FlushRepaint() {
 }
 
 void PictureBox::Draw(QImage& into, QRect device, const engine::ShownRule* rule) {
-    if (m_zoom < 1.0) BringReducedViewInStep();
+    if (m_zoom < 1.0) {
+        BringReducedViewInStep();
+        rule = AveragedRule();
+    }
     RenderView(*m_pixels, m_reduced, m_zoom,
                {device.x(), device.y(), device.width(), device.height()},
                reinterpret_cast<std::uint32_t*>(into.scanLine(0)),
@@ -140,13 +143,23 @@ bool PictureBox::BringDrawnViewInStep() {
     return true;
 }
 
+// What is left of the look to apply to the view as drawn: the preview is already in it where
+// the rule was drawn with.
+Look PictureBox::LookOnDrawn() const {
+    Look look = m_look;
+    if (look.exact && (m_zoom >= 1.0 || look.exactEverywhere)) look.preview.reset();
+    look.exact.reset();
+    return look;
+}
+
 // The view kept as drawn, with the look: a paint that follows no change is still a copy.
 const QImage& PictureBox::Shown() {
-    if (m_look.IsPlain()) return m_drawn;
+    const Look look = LookOnDrawn();
+    if (look.IsPlain()) return m_drawn;
     if (m_shownStale || m_shown.size() != m_drawn.size()) {
         m_shown = m_drawn.copy();
         for (int y = 0; y < m_shown.height(); ++y)
-            ApplyLook(m_look, reinterpret_cast<std::uint32_t*>(m_shown.scanLine(y)),
+            ApplyLook(look, reinterpret_cast<std::uint32_t*>(m_shown.scanLine(y)),
                       static_cast<std::size_t>(m_shown.width()));
         m_shownStale = false;
     }
@@ -171,11 +184,9 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     } else {
         // At 100% and above an exact preview works on the picture's own samples; the clipping
         // warning then goes on what it shows.
-        Look look = m_look;
-        const engine::ShownRule* rule = m_zoom >= 1.0 ? m_look.exact.get() : nullptr;
-        if (rule != nullptr) look.preview.reset();
+        const Look look = LookOnDrawn();
         QImage shown(device.size(), QImage::Format_RGB32);
-        Draw(shown, device, rule);
+        Draw(shown, device, m_zoom >= 1.0 ? m_look.exact.get() : nullptr);
         for (int y = 0; y < shown.height(); ++y)
             ApplyLook(look, reinterpret_cast<std::uint32_t*>(shown.scanLine(y)),
                       static_cast<std::size_t>(shown.width()));
@@ -186,7 +197,17 @@ void PictureBox::paintEvent(QPaintEvent* event) {
 }
 
 void PictureBox::SetLook(Look look) {
+    // A view averaged through a rule is drawn afresh when the rule changes.
+    const bool redraw =
+        (look.exactEverywhere || m_look.exactEverywhere) &&
+        (look.exact != m_look.exact || look.exactEverywhere != m_look.exactEverywhere);
     m_look = std::move(look);
+    if (redraw) {
+        m_reduced.Clear();
+        m_reducedBuilt = false;
+        m_staleFirst = m_staleLast = -1;
+        m_drawn = QImage();
+    }
     m_shownStale = true;
     update();
 }

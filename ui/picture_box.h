@@ -64,6 +64,11 @@ protected:
 private:
     static const engine::PixelBuffer kNone;
 
+    // The rule the view averages below 100%, where the look asks for it.
+    const engine::ShownRule* AveragedRule() const {
+        return m_look.exactEverywhere ? m_look.exact.get() : nullptr;
+    }
+    Look LookOnDrawn() const;
     void BringReducedViewInStep();
     QRect ViewRectOfRows(int first, int last) const;
     void Draw(QImage& into, QRect device, const engine::ShownRule* rule = nullptr);

@@ -39,15 +39,21 @@ void HalveRow(const std::uint32_t* top, const std::uint32_t* bottom, int belowWi
 }
 
 // A picture of another layout than the screen's is halved from its rows as the screen shows
-// them, so that every level is what a copy in the screen's layout would give.
-void HalveRows(const engine::PixelBuffer& below, engine::PixelBuffer& level, int first, int last) {
-    const bool screen = below.IsScreenLayout();
+// them (or as the rule makes them), so that every level is what a copy in the screen's layout
+// would give.
+void HalveRows(const engine::PixelBuffer& below, engine::PixelBuffer& level, int first, int last,
+               const engine::ShownRule* rule) {
+    const bool screen = below.IsScreenLayout() && rule == nullptr;
     std::vector<std::uint32_t> top(screen ? 0 : below.Stride()), bottom(top.size());
     for (int y = first; y <= last; ++y) {
         const int next = std::min(2 * y + 1, below.Height() - 1);
         const std::uint32_t* a = below.Row(2 * y);
         const std::uint32_t* b = below.Row(next);
-        if (!screen) {
+        if (rule != nullptr) {
+            rule->Show(below, 2 * y, 0, below.Width(), top.data());
+            rule->Show(below, next, 0, below.Width(), bottom.data());
+            a = top.data(), b = bottom.data();
+        } else if (!screen) {
             engine::ScreenPixels(below, 2 * y, 0, below.Width(), top.data());
             engine::ScreenPixels(below, next, 0, below.Width(), bottom.data());
             a = top.data(), b = bottom.data();
@@ -58,7 +64,7 @@ void HalveRows(const engine::PixelBuffer& below, engine::PixelBuffer& level, int
 
 }  // namespace
 
-void ReducedView::Rebuild(const engine::PixelBuffer& picture) {
+void ReducedView::Rebuild(const engine::PixelBuffer& picture, const engine::ShownRule* rule) {
     m_levels.clear();
     m_levels.reserve(32);  // more levels than any picture has: pointers into it stay good
     const engine::PixelBuffer* below = &picture;
@@ -66,18 +72,19 @@ void ReducedView::Rebuild(const engine::PixelBuffer& picture) {
         auto level =
             engine::PixelBuffer::Allocate((below->Width() + 1) / 2, (below->Height() + 1) / 2);
         if (!level) break;  // without memory to spare, drawing falls back to finer levels
-        HalveRows(*below, *level, 0, level->Height() - 1);
+        HalveRows(*below, *level, 0, level->Height() - 1, below == &picture ? rule : nullptr);
         m_levels.push_back(std::move(*level));
         below = &m_levels.back();
     }
 }
 
-void ReducedView::Update(const engine::PixelBuffer& picture, int first, int last) {
+void ReducedView::Update(const engine::PixelBuffer& picture, int first, int last,
+                         const engine::ShownRule* rule) {
     const engine::PixelBuffer* below = &picture;
     for (engine::PixelBuffer& level : m_levels) {
         first /= 2;
         last /= 2;
-        HalveRows(*below, level, first, last);
+        HalveRows(*below, level, first, last, below == &picture ? rule : nullptr);
         below = &level;
     }
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/pixel_buffer.h"
+#include "engine/screen_pixels.h"
 
 namespace tintwell::ui {
 
@@ -13,10 +14,12 @@ namespace tintwell::ui {
 // than a few times the pixels it draws.
 class ReducedView {
 public:
-    // Builds every level of a new picture, down to one no larger than 64 x 64.
-    void Rebuild(const engine::PixelBuffer& picture);
+    // Builds every level of a new picture, down to one no larger than 64 x 64: of the picture as
+    // the screen shows it, or as `rule` makes it.
+    void Rebuild(const engine::PixelBuffer& picture, const engine::ShownRule* rule = nullptr);
     // Brings the levels in step with rows first..last of the picture, which have changed.
-    void Update(const engine::PixelBuffer& picture, int first, int last);
+    void Update(const engine::PixelBuffer& picture, int first, int last,
+                const engine::ShownRule* rule = nullptr);
     void Clear() { m_levels.clear(); }
 
     // Levels 1..Count(); level 0 is the picture itself.

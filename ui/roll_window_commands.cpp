@@ -115,14 +115,9 @@ void RollWindow::UpdateLook() {
     look.clipping = view.Clipping();
     QString note;
     if (const auto negative = view.PreviewNegative()) {
-        auto drawn =
-            std::make_shared<const engine::ShownNegative>(*negative, engine::kScreenLayout);
-        look.preview =
-            std::make_shared<const DrawnRule>([drawn](std::uint32_t* pixels, std::size_t count) {
-                drawn->ApplyDrawn(pixels, count);
-            });
         look.exact =
             std::make_shared<const engine::ShownNegative>(*negative, view.Picture()->GetLayout());
+        look.exactEverywhere = true;
         note = QStringLiteral("Preview of the positive");
     } else if (view.Preview() && view.Negative().problem) {
         note = QStringLiteral("no preview: ") +

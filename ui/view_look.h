@@ -14,13 +14,16 @@ namespace tintwell::ui {
 // they stand (the preview), and where the colours it shows clip.
 // The preview is `exact` at 100% and above where the picture is not in the screen's layout
 // (16-bit samples: the rule on the samples themselves), and `preview` on the drawn colours
-// everywhere else.
+// everywhere else; with `exactEverywhere`, `exact` below 100% too, its results averaged.
 // A rule on drawn colours (0xFFRRGGBB), in place.
 using DrawnRule = std::function<void(std::uint32_t* pixels, std::size_t count)>;
 
 struct Look {
     std::shared_ptr<const DrawnRule> preview;  // none: the picture as it is
     std::shared_ptr<const engine::ShownRule> exact;
+    // For a rule far from straight (the negative's logarithm), whose result on an average of
+    // dense and thin pixels is far from the average of their results.
+    bool exactEverywhere = false;
     bool clipping = false;
 
     bool IsPlain() const { return !preview && !exact && !clipping; }

@@ -83,7 +83,7 @@ void AddRows(std::uint32_t* sum, const std::uint16_t* row, std::uint32_t weight,
 
 void RenderAveraged(const engine::PixelBuffer& level, double ratio, double scale,
                     const engine::PixelBuffer& picture, DeviceRect rect, std::uint32_t* out,
-                    std::size_t stride, std::uint32_t background) {
+                    std::size_t stride, std::uint32_t background, const engine::ShownRule* rule) {
     const Taps x = AreaTaps(rect.x, rect.width, ratio, picture.Width() / scale);
     const Taps y = AreaTaps(rect.y, rect.height, ratio, picture.Height() / scale);
     // Filtered level rows, kept while the next device rows still need them: rows are asked
@@ -104,7 +104,11 @@ void RenderAveraged(const engine::PixelBuffer& level, double ratio, double scale
                 std::min_element(filteredRow.begin(), filteredRow.end()) - filteredRow.begin());
             filteredRow[slot] = j;
         }
-        if (level.IsScreenLayout()) {
+        if (rule != nullptr) {  // the picture itself, through the rule
+            screenRow.resize(level.Stride());
+            rule->Show(level, j, 0, level.Width(), screenRow.data());
+            FilterRow(screenRow.data(), x, filtered[slot]);
+        } else if (level.IsScreenLayout()) {
             FilterRow(level.Row(j), x, filtered[slot]);
         } else {  // the picture itself, of another layout: its row as the screen shows it
             screenRow.resize(level.Stride());
@@ -188,7 +192,7 @@ void RenderView(const engine::PixelBuffer& picture, const ReducedView& reduced, 
         std::min(reduced.Count(), static_cast<int>(std::floor(std::log2(1.0 / zoom))));
     const double scale = std::ldexp(1.0, level);
     RenderAveraged(level == 0 ? picture : reduced.Level(level), 1.0 / (zoom * scale), scale,
-                   picture, rect, out, stride, background);
+                   picture, rect, out, stride, background, level == 0 ? rule : nullptr);
 }
 
 }  // namespace tintwell::ui

@@ -19,7 +19,8 @@ struct DeviceRect {
 // so that a picture pixel is a sharp square; below 100% it takes the average of the picture
 // pixels it covers, weighted by how much of each it covers, worked out from the reduced level
 // just finer than the zoom. Device pixels off the picture get `background`. A picture of any
-// layout shows as the screen shows it; at 100% and above, with `rule`, as the rule makes it.
+// layout shows as the screen shows it; with `rule`, as the rule makes it (below 100% the rule's
+// results averaged: `reduced` must then have been built through it).
 void RenderView(const engine::PixelBuffer& picture, const ReducedView& reduced, double zoom,
                 DeviceRect rect, std::uint32_t* out, std::size_t stride, std::uint32_t background,
                 const engine::ShownRule* rule = nullptr);
