@@ -149,13 +149,13 @@ QLayout* HistogramWindow::BuildPickers() {
                            "take it from a neutral highlight",
                            false);
     for (QPushButton* b : {m_blackPicker, m_whitePicker}) b->setFixedSize(kPickerSize);
+    // The texts under the switch, across the whole width: beside a roll's frame the panel is
+    // narrower than they are.
     auto* texts = new QVBoxLayout;
+    texts->addWidget(m_preview);
     texts->addWidget(m_counted);
     texts->addWidget(m_means);
-    auto* row = new QHBoxLayout;
-    row->addWidget(m_preview);
-    row->addLayout(texts, 1);
-    return row;
+    return texts;
 }
 
 void HistogramWindow::SetPreviewSwitch(bool on) {
