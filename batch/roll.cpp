@@ -131,8 +131,11 @@ int RunRoll(const Options& o, std::ostream& out, std::ostream& err, bool termina
     const document::RollTally& tally = std::get<document::RollTally>(ran);
     printer.Finish(tally);
     if (stop.load()) {
-        err << "tintwell-batch: interrupted; " << tally.unstarted
-            << " files were not started and are as they were\n";
+        err << "tintwell-batch: interrupted";
+        if (tally.unstarted == 1) err << "; 1 file was not started and is as it was";
+        if (tally.unstarted > 1)
+            err << "; " << tally.unstarted << " files were not started and are as they were";
+        err << "\n";
         return kInterrupted;
     }
     return tally.refused > 0 ? 1 : 0;
