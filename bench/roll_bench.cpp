@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QStandardPaths>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -169,10 +170,26 @@ void BM_batch_output(benchmark::State& state) {
 void BM_preview_edit(benchmark::State& state) {
     Opened opened;
     auto* frame = opened.window->findChild<ui::PictureBox*>("frame");
+    opened.Model().SetNegativeMode(false);
     int white = 180;
     for (auto _ : state) {
         const std::string w = std::to_string(white++ % 40 + 170);
         opened.Model().SetPoints({"10", "45", "80"}, {"75", w, "210"});
+        (void)frame->grab();
+    }
+}
+
+// The same for a negative: below 100% its view is averaged after the rule, so an edit draws the
+// reduced copy afresh through it.
+void BM_negative_preview_edit(benchmark::State& state) {
+    Opened opened;
+    auto* frame = opened.window->findChild<ui::PictureBox*>("frame");
+    opened.Model().SetNegativeMode(true);
+    document::NegativeTexts texts;
+    int contrast = 0;
+    for (auto _ : state) {
+        texts.contrast = std::to_string(1 + contrast++ % 3);
+        opened.Model().SetNegative(texts);
         (void)frame->grab();
     }
 }
@@ -226,6 +243,7 @@ BENCHMARK(BM_batch_suggest)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_roll_correct)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_batch_output)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_preview_edit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_negative_preview_edit)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_paint_afresh)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
@@ -233,14 +251,16 @@ BENCHMARK(BM_paint_afresh)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);  // the roll's settings stay out of the user's
     g_batch = (fs::path(argv[0]).parent_path() / ".." / "batch" / "tintwell-batch").string();
     Roll();
     ReportBrowsing();
-    const int status =
-        bench::RunWithRatios(argc, argv,
-                             {{"roll/open", {"BM_roll_open", "BM_batch_suggest"}},
-                              {"roll/correct", {"BM_roll_correct", "BM_batch_output"}},
-                              {"roll/preview-edit", {"BM_preview_edit", "BM_paint_afresh"}}});
+    const int status = bench::RunWithRatios(
+        argc, argv,
+        {{"roll/open", {"BM_roll_open", "BM_batch_suggest"}},
+         {"roll/correct", {"BM_roll_correct", "BM_batch_output"}},
+         {"roll/preview-edit", {"BM_preview_edit", "BM_paint_afresh"}},
+         {"roll/negative-preview-edit", {"BM_negative_preview_edit", "BM_paint_afresh"}}});
     std::printf(
         "roll/correct peak: %.0f MB in the window above what browsing holds, %.0f MB for "
         "tintwell-batch, %u jobs\n",

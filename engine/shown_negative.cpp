@@ -13,17 +13,48 @@ std::uint32_t SampleOf(const std::uint8_t* row, std::size_t at, int bits) {
     return v;
 }
 
-}  // namespace
-
-// The positive's samples of n pixels, in the rule's output layout, as screen colours.
-void ShownNegative::ToScreen(const std::uint8_t* positive, int n, std::uint32_t* out) const {
-    const Layout& l = m_rule.Out();
+std::array<int, 3> ChannelPlaces(const Layout& l) {
     std::array<int, 3> at{0, 0, 0};
     for (int s = 0; s < l.samples; ++s) {
         if (l.roles[s] == Role::Red) at[0] = s;
         if (l.roles[s] == Role::Green) at[1] = s;
         if (l.roles[s] == Role::Blue) at[2] = s;
     }
+    return at;
+}
+
+}  // namespace
+
+ShownNegative::ShownNegative(const Negative& negative, const Layout& layout)
+    : m_rule(negative, layout) {
+    if (!(m_rule.Out() == layout)) return;
+    // A row whose pixel v holds v in every sample, through the rule and onto the screen.
+    const int values = layout.bits == 16 ? 65536 : 256;
+    const std::size_t bytes = static_cast<std::size_t>(values) * layout.samples * layout.bits / 8;
+    std::vector<std::uint8_t> row(bytes), positive(bytes);
+    for (std::size_t i = 0; i < bytes / (layout.bits / 8); ++i) {
+        const auto v = static_cast<std::uint16_t>(i / static_cast<std::size_t>(layout.samples));
+        if (layout.bits == 16) {
+            std::memcpy(row.data() + 2 * i, &v, 2);
+        } else {
+            row[i] = static_cast<std::uint8_t>(v);
+        }
+    }
+    m_rule.ApplyRow(row.data(), positive.data(), values);
+    std::vector<std::uint32_t> shown(static_cast<std::size_t>(values));
+    ToScreen(positive.data(), values, shown.data());
+    for (int c = 0; c < 3; ++c) {
+        m_shown[c].resize(shown.size());
+        for (std::size_t v = 0; v < shown.size(); ++v)
+            m_shown[c][v] = static_cast<std::uint8_t>(shown[v] >> (16 - 8 * c));
+    }
+    m_at = ChannelPlaces(layout);
+}
+
+// The positive's samples of n pixels, in the rule's output layout, as screen colours.
+void ShownNegative::ToScreen(const std::uint8_t* positive, int n, std::uint32_t* out) const {
+    const Layout& l = m_rule.Out();
+    const std::array<int, 3> at = ChannelPlaces(l);
     for (int i = 0; i < n; ++i) {
         const std::size_t first = static_cast<std::size_t>(i) * l.samples;
         std::uint32_t pixel = 0xFF000000u;
@@ -38,6 +69,18 @@ void ShownNegative::Show(const PixelBuffer& picture, int y, int x, int n,
                          std::uint32_t* out) const {
     const Layout& in = picture.GetLayout();
     const std::size_t pixelBytes = static_cast<std::size_t>(in.samples) * in.bits / 8;
+    if (!m_shown[0].empty()) {
+        const std::uint8_t* row = picture.Bytes(y) + x * pixelBytes;
+        for (int i = 0; i < n; ++i) {
+            const std::size_t first = static_cast<std::size_t>(i) * in.samples;
+            std::uint32_t pixel = 0xFF000000u;
+            for (int c = 0; c < 3; ++c)
+                pixel |= std::uint32_t{m_shown[c][SampleOf(row, first + m_at[c], in.bits)]}
+                         << (16 - 8 * c);
+            out[i] = pixel;
+        }
+        return;
+    }
     thread_local std::vector<std::uint8_t> positive;
     positive.resize(static_cast<std::size_t>(n) * m_rule.Out().samples * m_rule.Out().bits / 8);
     m_rule.ApplyRow(picture.Bytes(y) + x * pixelBytes, positive.data(), n);
