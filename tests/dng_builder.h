@@ -2,7 +2,8 @@
 
 // Camera raw files for the tests, written with libtiff as DNGs: a linear one (three samples a
 // pixel, as a scanner's or a camera's demosaiced raw) and a Bayer one (one sample a pixel under
-// a red-green-green-blue filter pattern), with a make, a model, a date and an exposure.
+// a red-green-green-blue filter pattern), with a make, a model, a date, an exposure and a colour
+// matrix.
 #include <tiffio.h>
 
 #include <cstdint>
@@ -40,6 +41,11 @@ inline void WriteDng(const std::filesystem::path& path, const Dng& d) {
     static const std::uint8_t kVersion[4] = {1, 4, 0, 0};
     TIFFSetField(t, TIFFTAG_DNGVERSION, kVersion);
     TIFFSetField(t, TIFFTAG_UNIQUECAMERAMODEL, "Tintwell Test Camera");
+    // A camera's own colour that is not sRGB's, so that a conversion to sRGB would show.
+    static const float kColourMatrix[9] = {0.9f, -0.3f, -0.1f, -0.4f, 1.3f,
+                                           0.1f, -0.1f, 0.2f,  0.6f};
+    TIFFSetField(t, TIFFTAG_COLORMATRIX1, 9, kColourMatrix);
+    TIFFSetField(t, TIFFTAG_CALIBRATIONILLUMINANT1, 21);  // D65
     if (d.bayer) {
         static const std::uint16_t kDim[2] = {2, 2};
         static const std::uint8_t kPattern[4] = {0, 1, 1, 2};
