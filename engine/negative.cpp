@@ -53,6 +53,36 @@ std::uint16_t NegativeSample(const Negative& n, int c, double v) {
     return PositiveOf(Density(n.base[c], v), n.shadow[c], n.highlight[c], n.contrast);
 }
 
+namespace {
+
+// PositiveOf for one channel's settings, with what does not change from value to value worked
+// out once: the same doubles, so the same results, at a fraction of the cost where the clamp
+// holds (most values of a real negative).
+class Curve {
+public:
+    Curve(double shadow, double highlight, double contrast)
+        : m_shadow(shadow),
+          m_span(highlight - shadow),
+          m_contrast(contrast),
+          m_range(std::pow(10.0, contrast) - 1),
+          m_black(PositiveOf(shadow, shadow, highlight, contrast)),
+          m_white(PositiveOf(highlight, shadow, highlight, contrast)) {}
+
+    std::uint16_t operator()(double density) const {
+        const double n = std::clamp((density - m_shadow) / m_span, 0.0, 1.0);
+        if (n == 0.0) return m_black;
+        if (n == 1.0) return m_white;
+        const double linear = (std::pow(10.0, m_contrast * n) - 1) / m_range;
+        return static_cast<std::uint16_t>(std::nearbyint(65535.0 * Encoded(linear)));
+    }
+
+private:
+    double m_shadow, m_span, m_contrast, m_range;
+    std::uint16_t m_black, m_white;
+};
+
+}  // namespace
+
 NegativeRule::NegativeRule(const Negative& negative, const Layout& in)
     : m_negative(negative), m_in(in), m_out(in) {
     const bool mono = negative.mono && !in.IsGrey();
@@ -65,9 +95,10 @@ NegativeRule::NegativeRule(const Negative& negative, const Layout& in)
             for (std::size_t v = 0; v < values; ++v)
                 m_density[c][v] = Density(negative.base[c], static_cast<double>(v) * scale);
         } else {
+            const Curve curve(negative.shadow[c], negative.highlight[c], negative.contrast);
             m_table[c].resize(values);
             for (std::size_t v = 0; v < values; ++v)
-                m_table[c][v] = NegativeSample(negative, c, static_cast<double>(v) * scale);
+                m_table[c][v] = curve(Density(negative.base[c], static_cast<double>(v) * scale));
         }
     }
 }
@@ -97,6 +128,16 @@ void NegativeRule::ApplyRow(const std::uint8_t* in, std::uint8_t* out, int width
         wide ? PutSample<std::uint16_t>(out, at, v) : PutSample<std::uint8_t>(out, at, v);
     };
     const bool mono = !m_density[0].empty();
+    if (!mono && wide && m_in.samples == 3 && channel == std::array<int, 4>{0, 1, 2, -1}) {
+        // A scan's layout: a sample a table, with nothing to decide per sample.
+        const std::uint16_t* const tables[3] = {m_table[0].data(), m_table[1].data(),
+                                                m_table[2].data()};
+        for (std::size_t at = 0; at < static_cast<std::size_t>(width) * 3; at += 3)
+            for (std::size_t c = 0; c < 3; ++c)
+                PutSample<std::uint16_t>(out, at + c,
+                                         tables[c][SampleAt<std::uint16_t>(in, at + c)]);
+        return;
+    }
     for (int x = 0; x < width; ++x) {
         const std::size_t from = static_cast<std::size_t>(x) * m_in.samples;
         const std::size_t to = static_cast<std::size_t>(x) * m_out.samples;
