@@ -54,9 +54,11 @@ public:
     void ApplyRow(const std::uint8_t* in, std::uint8_t* out, int width) const;
     // What the screen shows of a pixel's output sample value (round(v / 257) for 16 bits).
     std::uint8_t Shown(std::uint32_t value) const;
+    // A sample value's positive on the output's scale, by its channel's settings (red's for
+    // grey); not for black and white, which averages the channels' densities.
+    std::uint32_t Positive(int channel, std::uint32_t v) const;
 
 private:
-    std::uint32_t Positive(int channel, std::uint32_t v) const;
     std::uint32_t MonoPositive(const std::uint32_t* rgb) const;
 
     Negative m_negative;

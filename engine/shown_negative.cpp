@@ -27,26 +27,12 @@ std::array<int, 3> ChannelPlaces(const Layout& l) {
 
 ShownNegative::ShownNegative(const Negative& negative, const Layout& layout)
     : m_rule(negative, layout) {
-    if (!(m_rule.Out() == layout)) return;
-    // A row whose pixel v holds v in every sample, through the rule and onto the screen.
-    const int values = layout.bits == 16 ? 65536 : 256;
-    const std::size_t bytes = static_cast<std::size_t>(values) * layout.samples * layout.bits / 8;
-    std::vector<std::uint8_t> row(bytes), positive(bytes);
-    for (std::size_t i = 0; i < bytes / (layout.bits / 8); ++i) {
-        const auto v = static_cast<std::uint16_t>(i / static_cast<std::size_t>(layout.samples));
-        if (layout.bits == 16) {
-            std::memcpy(row.data() + 2 * i, &v, 2);
-        } else {
-            row[i] = static_cast<std::uint8_t>(v);
-        }
-    }
-    m_rule.ApplyRow(row.data(), positive.data(), values);
-    std::vector<std::uint32_t> shown(static_cast<std::size_t>(values));
-    ToScreen(positive.data(), values, shown.data());
+    if (!(m_rule.Out() == layout)) return;  // black and white: no channel is shown on its own
+    const std::uint32_t values = layout.bits == 16 ? 65536 : 256;
     for (int c = 0; c < 3; ++c) {
-        m_shown[c].resize(shown.size());
-        for (std::size_t v = 0; v < shown.size(); ++v)
-            m_shown[c][v] = static_cast<std::uint8_t>(shown[v] >> (16 - 8 * c));
+        m_shown[c].resize(values);
+        for (std::uint32_t v = 0; v < values; ++v)
+            m_shown[c][v] = m_rule.Shown(m_rule.Positive(layout.IsGrey() ? 0 : c, v));
     }
     m_at = ChannelPlaces(layout);
 }
