@@ -7,8 +7,11 @@
 namespace tintwell::engine {
 namespace {
 
-double Encoded(double linear) {
-    return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+// The positive's linear light as a stored 16-bit sample: the sRGB curve, rounded halves to even.
+std::uint16_t Stored(double linear) {
+    const double e =
+        linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+    return static_cast<std::uint16_t>(std::nearbyint(65535.0 * e));
 }
 
 // Which channel's settings each place of a pixel takes; -1 for alpha.
@@ -46,7 +49,7 @@ double Density(double base, double v) {
 std::uint16_t PositiveOf(double density, double shadow, double highlight, double contrast) {
     const double n = std::clamp((density - shadow) / (highlight - shadow), 0.0, 1.0);
     const double linear = (std::pow(10.0, contrast * n) - 1) / (std::pow(10.0, contrast) - 1);
-    return static_cast<std::uint16_t>(std::nearbyint(65535.0 * Encoded(linear)));
+    return Stored(linear);
 }
 
 std::uint16_t NegativeSample(const Negative& n, int c, double v) {
@@ -73,7 +76,7 @@ public:
         if (n == 0.0) return m_black;
         if (n == 1.0) return m_white;
         const double linear = (std::pow(10.0, m_contrast * n) - 1) / m_range;
-        return static_cast<std::uint16_t>(std::nearbyint(65535.0 * Encoded(linear)));
+        return Stored(linear);
     }
 
 private:

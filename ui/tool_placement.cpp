@@ -29,14 +29,15 @@ QPoint PlaceBeside(const QRect& main, const QRect& picture, QSize tool, const QR
         QRect(QPoint(main.left(), main.bottom() + 1 + kGap), tool),
         QRect(QPoint(main.left(), main.top() - kGap - tool.height()), tool)};
     for (int i = 0; i < 4; ++i) {
-        // Along the side, the window may slide to stay on the screen.
+        // Along the side, the window may slide to stay on the screen; it never meets the main
+        // window, which lies across the gap from it.
         QRect r = sides[i];
         const QRect slid = OntoScreen(r, available);
         if (i < 2)
             r.moveTop(slid.top());
         else
             r.moveLeft(slid.left());
-        if (available.contains(r) && !r.intersects(main)) return r.topLeft();
+        if (available.contains(r)) return r.topLeft();
     }
     QRect best = OntoScreen(sides[0], available);
     for (const QRect& side : sides) {
