@@ -94,16 +94,11 @@ TEST_P(FileFormat, IsCorrectedInItsOwnKindOrRefused) {
     EXPECT_EQ(ReadBytes(file), bytes);
 }
 
-TiffKind Kind(std::function<void(TiffKind&)> change) {
-    TiffKind k;
-    change(k);
-    return k;
+FormatCase Tiff(const char* name, TiffKind kind, const char* refusal = nullptr) {
+    return {name, [=](const fs::path& p) { WriteTiff(p, kind); }, refusal};
 }
 
-FormatCase Tiff(const char* name, std::function<void(TiffKind&)> change,
-                const char* refusal = nullptr) {
-    return {name, [=](const fs::path& p) { WriteTiff(p, Kind(change)); }, refusal};
-}
+const TiffKind kWhiteIsZero16{.bits = 16, .samples = 1, .photometric = PHOTOMETRIC_MINISWHITE};
 
 FormatCase Png(const char* name, int bits, int colourType, int interlace) {
     return {name, [=](const fs::path& p) { WritePng(p, bits, colourType, interlace, true); },
@@ -149,48 +144,28 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, FileFormat,
     ::testing::Values(
         Tiff("rgb16_lzw_predictor_big_endian.tif",
-             [](TiffKind& k) {
-                 k.bits = 16, k.compression = COMPRESSION_LZW, k.predictor = PREDICTOR_HORIZONTAL,
-                 k.bigEndian = true;
-             }),
-        Tiff("rgb8_deflate_tiles.tiff",
-             [](TiffKind& k) {
-                 k.compression = COMPRESSION_ADOBE_DEFLATE, k.predictor = PREDICTOR_HORIZONTAL,
-                 k.tiled = true;
-             }),
+             {.bits = 16, .compression = COMPRESSION_LZW, .predictor = PREDICTOR_HORIZONTAL,
+              .bigEndian = true}),
+        Tiff("rgb8_deflate_tiles.tiff", {.compression = COMPRESSION_ADOBE_DEFLATE,
+                                          .predictor = PREDICTOR_HORIZONTAL, .tiled = true}),
         Tiff("rgba16_planes_in_strips.TIF",
-             [](TiffKind& k) {
-                 k.bits = 16, k.samples = 4, k.extra = EXTRASAMPLE_UNASSALPHA, k.separate = true;
-             }),
+             {.bits = 16, .samples = 4, .extra = EXTRASAMPLE_UNASSALPHA, .separate = true}),
         Tiff("rgb8_planes_in_tiles_packbits.tif",
-             [](TiffKind& k) {
-                 k.separate = true, k.tiled = true, k.compression = COMPRESSION_PACKBITS;
-             }),
+             {.compression = COMPRESSION_PACKBITS, .separate = true, .tiled = true}),
         Tiff("grey_alpha8_associated.tif",
-             [](TiffKind& k) {
-                 k.samples = 2, k.photometric = PHOTOMETRIC_MINISBLACK,
-                 k.extra = EXTRASAMPLE_ASSOCALPHA;
-             }),
-        Tiff("grey16_white_is_zero.tif",
-             [](TiffKind& k) {
-                 k.bits = 16, k.samples = 1, k.photometric = PHOTOMETRIC_MINISWHITE;
-             }),
+             {.samples = 2, .photometric = PHOTOMETRIC_MINISBLACK, .extra = EXTRASAMPLE_ASSOCALPHA}),
+        Tiff("grey16_white_is_zero.tif", kWhiteIsZero16),
         Tiff("rgb16_bigtiff_zstd.tif",
-             [](TiffKind& k) {
-                 k.bits = 16, k.bigTiff = true,
-                 k.compression =
-                     TIFFIsCODECConfigured(COMPRESSION_ZSTD) ? COMPRESSION_ZSTD : COMPRESSION_LZW;
-             }),
-        Tiff("rgb8_with_metadata.tif", [](TiffKind& k) { k.metadata = true; }),
-        Tiff(
-            "cmyk.tif", [](TiffKind& k) { k.samples = 4, k.photometric = PHOTOMETRIC_SEPARATED; },
-            "CMYK pictures are not taken; only grey and RGB are"),
-        Tiff(
-            "signed.tif", [](TiffKind& k) { k.bits = 16, k.format = SAMPLEFORMAT_INT; },
-            "its samples are signed"),
-        Tiff(
-            "two_extras.tif", [](TiffKind& k) { k.samples = 5, k.extra = EXTRASAMPLE_UNASSALPHA; },
-            "it has more than one extra sample a pixel"),
+             {.bits = 16,
+              .compression =
+                  TIFFIsCODECConfigured(COMPRESSION_ZSTD) ? COMPRESSION_ZSTD : COMPRESSION_LZW,
+              .bigTiff = true}),
+        Tiff("rgb8_with_metadata.tif", {.metadata = true}),
+        Tiff("cmyk.tif", {.samples = 4, .photometric = PHOTOMETRIC_SEPARATED},
+             "CMYK pictures are not taken; only grey and RGB are"),
+        Tiff("signed.tif", {.bits = 16, .format = SAMPLEFORMAT_INT}, "its samples are signed"),
+        Tiff("two_extras.tif", {.samples = 5, .extra = EXTRASAMPLE_UNASSALPHA},
+             "it has more than one extra sample a pixel"),
         FormatCase{"truncated.tif",
                    [](const fs::path& p) {
                        WriteTiff(p, TiffKind{});
@@ -199,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Can not read TIFF directory count"},
         FormatCase{"damaged_lzw.tif",
                    [](const fs::path& p) {
-                       WriteTiff(p, Kind([](TiffKind& k) { k.compression = COMPRESSION_LZW; }));
+                       WriteTiff(p, {.compression = COMPRESSION_LZW});
                        std::vector<std::uint8_t> bytes = ReadBytes(p);
                        std::fill(bytes.begin() + 40, bytes.begin() + 400, 0xFF);
                        WriteBytes(p, bytes);
@@ -246,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
                "its iCCP chunk is damaged (incorrect header "
                "check)"),
         RawPng("text_bomb.png",
-               {{"zTXt", std::string("Comment\0\0", 9) + Deflated(std::string(100 << 20, 0))}}, {},
+               {{"zTXt", std::string("Comment\0\0", 9) + Deflated(std::string((64 << 20) + 1, 0))}}, {},
                "its compressed texts and profile inflate to "
                "more than 64 MB, which is taken for a decompression bomb"),
         Png("rgba8.PNG", 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE),
@@ -277,14 +252,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Proxy, IsTheFileInEightBitsWithoutAlpha) {
     TempDir dir;
     const std::vector<std::pair<std::string, std::function<void(const fs::path&)>>> files = {
-        {"rgb16.tif",
-         [](const fs::path& p) { WriteTiff(p, Kind([](TiffKind& k) { k.bits = 16; })); }},
-        {"grey16_white_is_zero.tif",
-         [](const fs::path& p) {
-             WriteTiff(p, Kind([](TiffKind& k) {
-                           k.bits = 16, k.samples = 1, k.photometric = PHOTOMETRIC_MINISWHITE;
-                       }));
-         }},
+        {"rgb16.tif", [](const fs::path& p) { WriteTiff(p, {.bits = 16}); }},
+        {"grey16_white_is_zero.tif", [](const fs::path& p) { WriteTiff(p, kWhiteIsZero16); }},
         {"grey_alpha16.png",
          [](const fs::path& p) {
              WritePng(p, 16, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_INTERLACE_NONE, false);
@@ -327,8 +296,7 @@ TEST(Proxy, IsTheFileInEightBitsWithoutAlpha) {
 TEST(GreyPicture, NeedsTheSamePointsInEveryChannel) {
     TempDir dir;
     const fs::path file = dir / "grey.tif";
-    WriteTiff(file,
-              Kind([](TiffKind& k) { k.samples = 1, k.photometric = PHOTOMETRIC_MINISBLACK; }));
+    WriteTiff(file, {.samples = 1, .photometric = PHOTOMETRIC_MINISBLACK});
     const std::atomic<bool> stop{false};
     for (const auto& [blacks, whites] :
          {std::pair<engine::PerChannel<std::string>, engine::PerChannel<std::string>>{

@@ -243,6 +243,11 @@ void Form1LookTest::regionAndPickers() {
                 sums[2] += engine::BlueOf(p);
         }
     }
+    QCOMPARE(l.w.Find<QLabel>("regionMeans")->text(),
+             QStringLiteral("Mean: red %1, green %2, blue %3")
+                 .arg(sums[0] / (27.0 * 18), 0, 'f', 1)
+                 .arg(sums[1] / (27.0 * 18), 0, 'f', 1)
+                 .arg(sums[2] / (27.0 * 18), 0, 'f', 1));
     QTest::mouseClick(l.w.Find<QPushButton>("blackFromRegion"), Qt::LeftButton);
     QTest::mouseClick(l.w.Find<QPushButton>("whiteFromRegion"), Qt::LeftButton);
     const QStringList means = {QString::number(RoundedMean(sums[0], 27 * 18)),

@@ -146,8 +146,9 @@ std::vector<std::string> With(std::vector<std::string> args, const std::vector<s
                                         const engine::PixelBuffer& out, bool mono) {
     const engine::Layout& l = in.GetLayout();
     const bool grey = mono || l.IsGrey();
-    if (out.Width() != in.Width() || out.Height() != in.Height() ||
-        out.GetLayout().IsGrey() != grey || out.GetLayout().bits != l.bits)
+    const engine::Layout& o = out.GetLayout();
+    if (out.Width() != in.Width() || out.Height() != in.Height() || o.IsGrey() != grey ||
+        o.bits != l.bits || o.HasAlpha() != l.HasAlpha())
         return ::testing::AssertionFailure() << "the size or layout is not the positive's";
     const double base[3] = {60000, 40000, 20000}, shadow[3] = {0.1, 0.2, 0.3},
                  highlight[3] = {2, 1.8, 1.6};
@@ -168,6 +169,8 @@ std::vector<std::string> With(std::vector<std::string> args, const std::vector<s
                     return ::testing::AssertionFailure()
                            << "sample " << c << " at " << x << "," << y;
             }
+            if (l.HasAlpha() && Sample(out, x, y, o.samples - 1) != Sample(in, x, y, l.samples - 1))
+                return ::testing::AssertionFailure() << "alpha at " << x << "," << y;
         }
     }
     return ::testing::AssertionSuccess();
@@ -192,12 +195,13 @@ std::string ProfileOf(const fs::path& file) {
     return "";
 }
 
-// With a scanner's metadata, its profile among it.
+// With a scanner's metadata, its profile among it; four samples are RGB and alpha.
 void WriteTiff(const fs::path& path, int samples, int bits) {
     tests::TiffKind k;
     k.samples = samples;
     k.bits = bits;
     k.photometric = samples == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB;
+    if (samples == 4) k.extra = EXTRASAMPLE_UNASSALPHA;
     k.metadata = true;
     tests::WriteTiff(path, k);
 }
@@ -289,6 +293,8 @@ INSTANTIATE_TEST_SUITE_P(
                      KeepsTheScanners},
         NegativeFile{"grey16.tif", [](const fs::path& p) { WriteTiff(p, 1, 16); }, "grey16.tif",
                      false, KeepsTheScanners},
+        NegativeFile{"rgba16.tif", [](const fs::path& p) { WriteTiff(p, 4, 16); }, "rgba16.tif",
+                     false, KeepsTheScanners},
         NegativeFile{"mono16.tif", [](const fs::path& p) { WriteTiff(p, 3, 16); }, "mono16.tif",
                      true, KeepsTheScanners},
         NegativeFile{"rgb16.png", [](const fs::path& p) { WritePng(p, PNG_COLOR_TYPE_RGB, 16); },
@@ -297,6 +303,12 @@ INSTANTIATE_TEST_SUITE_P(
                      "mono8.png", true, KeepsAllButTheColourChunks},
         NegativeFile{"grey8.png", [](const fs::path& p) { WritePng(p, PNG_COLOR_TYPE_GRAY, 8); },
                      "grey8.png", false, KeepsAllButTheColourChunks},
+        NegativeFile{"grey_alpha8.png",
+                     [](const fs::path& p) { WritePng(p, PNG_COLOR_TYPE_GRAY_ALPHA, 8); },
+                     "grey_alpha8.png", false, KeepsAllButTheColourChunks},
+        NegativeFile{"mono_rgba8.png",
+                     [](const fs::path& p) { WritePng(p, PNG_COLOR_TYPE_RGBA, 8); },
+                     "mono_rgba8.png", true, KeepsAllButTheColourChunks},
         NegativeFile{"frame01.DNG", [](const fs::path& p) { Dng(p, false); }, "frame01.tif", false,
                      KeepsTheCamerasDateAndExposure},
         NegativeFile{"frame02.dng", [](const fs::path& p) { Dng(p, true); }, "frame02.tif", false,

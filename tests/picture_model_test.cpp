@@ -1,12 +1,11 @@
 // The model the windows show their picture by, without a window: what each change tells its
-// listeners (once, with what changed), and what it settles; and the commands each stage of the
-// main window offers.
+// listeners (once, with what changed), and what it settles. The commands each stage offers are
+// checked through the window, at every stage, by its command tests.
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "document/picture_model.h"
-#include "ui/form1_stage.h"
 
 namespace tintwell::document {
 namespace {
@@ -151,22 +150,3 @@ INSTANTIATE_TEST_SUITE_P(
 }  // namespace
 }  // namespace tintwell::document
 
-namespace tintwell::ui {
-namespace {
-
-// The commands of each stage, as the main window's table of states gives them.
-TEST(Stages, OfferTheCommandsOfTheStateTable) {
-    struct Row {
-        Stage stage;
-        Commands commands;
-    };
-    for (const Row& r : {Row{Stage::NoPicture, {false, false, false, false, true, true, true}},
-                         Row{Stage::Unchanged, {true, false, false, false, true, true, true}},
-                         Row{Stage::Processing, {false, true, false, false, false, false, false}},
-                         Row{Stage::Processed, {false, false, true, true, true, true, true}},
-                         Row{Stage::Stranded, {false, false, true, false, true, true, true}}})
-        EXPECT_EQ(CommandsFor(r.stage), r.commands) << static_cast<int>(r.stage);
-}
-
-}  // namespace
-}  // namespace tintwell::ui

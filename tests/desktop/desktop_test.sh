@@ -111,6 +111,23 @@ drop() { read -r x y <<<"$(centre 15 15 510 645)"; "$drag" "$win" $((cx + x)) $(
 # The pointer onto the strip, away from the picture, where the zoom box would cover it; the
 # window repaints in the moment given it.
 pointer_off() { xdotool mousemove --sync $((cx + cw / 2)) $((cy + 20)); sleep 0.3; }
+# Process, then Save until the file on disk changes (the pass takes its time).
+process_and_save() {
+  click_control 6330 15 750 650
+  local before; before=$(md5sum <"$work/scan.bmp")
+  saved() { click_control 7830 15 750 650; [ "$(md5sum <"$work/scan.bmp")" != "$before" ]; }
+  wait_for 60 saved || fail "$1"
+}
+# The histogram window's geometry: hx, hy, hw, hh.
+read_histogram() {
+  histogram=$(xdotool search --onlyvisible --name '^Histogram - Tintwell$' | head -n 1)
+  read -r hx hy hw hh <<<"$(xwininfo -id "$histogram" | sed -n 's/.*Absolute upper-left [XY]: *//p; s/^ *Width: *//p; s/^ *Height: *//p' | tr '\n' ' ')"
+}
+start_program() {  # start_program ARGUMENTS...: the program, its output logged
+  "$program" "$@" >"$work/program.log" 2>&1 &
+  program_pid=$!
+  pids+=($program_pid)
+}
 message_box() { xdotool search --onlyvisible --name '^Tintwell$' 2>/dev/null | head -n 1; }
 # Predicates for wait_for, so that they are evaluated afresh on every try.
 title_is() { [ "$(title)" = "$1" ]; }
@@ -129,9 +146,7 @@ python3 "$pictures" blocks "$work/big.bmp" 1600 1300
 python3 "$pictures" make "$work/small.bmp" 300 200
 read -r sample_w sample_h <<<"$(python3 -c "import struct,sys; print(*struct.unpack_from('<ii', open(sys.argv[1],'rb').read(), 18))" "$sample")"
 
-"$program" >"$work/program.log" 2>&1 &
-program_pid=$!
-pids+=($program_pid)
+start_program
 wait_for 60 window_shown || fail "the window did not open"
 wait_for 10 client_is 617 46 || fail "client area at start is ${cw}x${ch}, not 617x46"
 shot "1-start"
@@ -162,10 +177,7 @@ wait_for 5 menu_shown || fail "no context menu on the field"
 xdotool key Up Return
 pointer_off
 shot "3-histogram-and-suggested-points"
-click_control 6330 15 750 650  # Process
-before=$(md5sum <"$work/scan.bmp")
-saved() { click_control 7830 15 750 650; [ "$(md5sum <"$work/scan.bmp")" != "$before" ]; }
-wait_for 60 saved || fail "the picture processed with suggested points was never saved"
+process_and_save "the picture processed with suggested points was never saved"
 pointer_off
 shot "4-processed-with-suggested-points"
 # The roll program suggests by the same rule (its own tests check the rule by hand).
@@ -197,15 +209,11 @@ xdotool mousemove --sync $((cx + 2 + 20)) $((cy + 47 + 15)) keydown shift moused
   mouseup 1 keyup shift
 xdotool key ctrl+h
 wait_for 10 histogram_shown || fail "Ctrl+H did not show the histogram again"
-histogram=$(xdotool search --onlyvisible --name '^Histogram - Tintwell$' | head -n 1)
-read -r hx hy hw hh <<<"$(xwininfo -id "$histogram" | sed -n 's/.*Absolute upper-left [XY]: *//p; s/^ *Width: *//p; s/^ *Height: *//p' | tr '\n' ' ')"
+read_histogram
 xdotool mousemove --sync $((hx + hw - 301)) $((hy + hh - 25)) click 1  # Black point from region
 shot "3c-region-and-black-points-picked"
 read -r -a picked <<<"$(python3 "$pictures" means "$work/original.bmp" 20 15 120 90)"
-click_control 6330 15 750 650  # Process
-before=$(md5sum <"$work/scan.bmp")
-saved() { click_control 7830 15 750 650; [ "$(md5sum <"$work/scan.bmp")" != "$before" ]; }
-wait_for 60 saved || fail "the picture processed with picked points was never saved"
+process_and_save "the picture processed with picked points was never saved"
 python3 "$pictures" levels "$work/original.bmp" "$work/scan.bmp" "${picked[@]}" "${points[@]:3:3}" ||
   fail "the black points picked from the region were not ${picked[*]}, or not applied"
 cp "$work/original.bmp" "$work/scan.bmp"
@@ -222,10 +230,7 @@ for i in "${!fields[@]}"; do
   xdotool key --clearmodifiers ctrl+a BackSpace
   xdotool type --delay 20 "${levels[$i]}"
 done
-click_control 6330 15 750 650  # Process
-before=$(md5sum <"$work/scan.bmp")
-saved() { click_control 7830 15 750 650; [ "$(md5sum <"$work/scan.bmp")" != "$before" ]; }
-wait_for 60 saved || fail "the corrected picture was never saved"
+process_and_save "the corrected picture was never saved"
 shot "5-processed-and-saved"
 python3 "$pictures" levels "$work/original.bmp" "$work/scan.bmp" "${levels[@]}" ||
   fail "the saved file is not the rule applied to the original"
@@ -310,9 +315,8 @@ wait_for 5 title_is "Tintwell - $work/small.bmp" || fail "title after the small 
 click_at $((2 + 10)) $((47 + 10))
 xdotool key ctrl+h
 wait_for 10 histogram_shown || fail "Ctrl+H did not show the histogram for the small picture"
-histogram=$(xdotool search --onlyvisible --name '^Histogram - Tintwell$' | head -n 1)
 read_geometry
-read -r hx hy hw hh <<<"$(xwininfo -id "$histogram" | sed -n 's/.*Absolute upper-left [XY]: *//p; s/^ *Width: *//p; s/^ *Height: *//p' | tr '\n' ' ')"
+read_histogram
 px0=$((cx + 2)) py0=$((cy + 47))
 if [ $((hx + hw + fr)) -gt "$px0" ] && [ $((hx - fl)) -lt $((px0 + 300)) ] &&
   [ $((hy + hh + fb)) -gt "$py0" ] && [ $((hy - ft)) -lt $((py0 + 200)) ]; then
@@ -327,9 +331,7 @@ wait_for 5 sh -c "! kill -0 $program_pid 2>/dev/null" || fail "EXIT did not end 
 
 # 7b. Opened from the command line, as a launcher opens it, a picture larger than the screen fits
 # as a drop does: frame and all, on the part of the screen a window may use.
-"$program" "$work/big.bmp" >"$work/program.log" 2>&1 &
-program_pid=$!
-pids+=($program_pid)
+start_program "$work/big.bmp"
 wait_for 60 window_shown || fail "the window did not open on the command line's file"
 wait_for 5 title_is "Tintwell - $work/big.bmp" || fail "title on the command line: $(title)"
 wait_for 5 on_screen || fail "opened on the command line, the window is ${cw}x${ch} at $cx,$cy, off the screen"
@@ -340,9 +342,7 @@ click_control 8670 15 555 650
 wait_for 5 sh -c "! kill -0 $program_pid 2>/dev/null" || fail "EXIT did not end the program"
 
 # 8. On a screen scaled to 200%, 100% is still one picture pixel to a screen pixel.
-QT_SCALE_FACTOR=2 "$program" >"$work/program.log" 2>&1 &
-program_pid=$!
-pids+=($program_pid)
+QT_SCALE_FACTOR=2 start_program
 wait_for 60 window_shown || fail "the window did not open at scale 2"
 wait_for 10 client_is 1234 92 || fail "client area at scale 2 is ${cw}x${ch}, not 1234x92"
 read -r x y <<<"$(centre 15 15 510 645)"
@@ -371,9 +371,7 @@ entry="$here/../../data/org.tintwell.TintwellRoll.desktop"
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
 read -r -a command <<<"${exec_line/\%F/$work/roll}"
 [ "${command[0]}" = tintwell ] || fail "the roll entry does not start tintwell: $exec_line"
-"$program" "${command[@]:1}" >"$work/program.log" 2>&1 &
-program_pid=$!
-pids+=($program_pid)
+start_program "${command[@]:1}"
 roll_shown() {
   kill -0 "$program_pid" 2>/dev/null || fail "the roll window's program ended at start"
   win=$(xdotool search --onlyvisible --pid "$program_pid" --name "^Tintwell Roll - $work/roll\$" 2>/dev/null | head -n 1)
@@ -405,9 +403,7 @@ wait "$program_pid" 2>/dev/null
 # written (Ctrl+Return), file for file what the roll program writes with the same settings.
 mkdir -p "$work/film"
 cp "$(dirname "$sample")/negative16.tif" "$work/film/frame01.tif"
-"$program" --roll "$work/film/frame01.tif" >"$work/program.log" 2>&1 &
-program_pid=$!
-pids+=($program_pid)
+start_program --roll "$work/film/frame01.tif"
 film_shown() {
   win=$(xdotool search --onlyvisible --pid "$program_pid" --name "^Tintwell Roll - $work/film\$" 2>/dev/null | head -n 1)
   [ -n "$win" ]
