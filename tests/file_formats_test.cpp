@@ -220,8 +220,11 @@ INSTANTIATE_TEST_SUITE_P(
         RawPng("profile_not_deflated.png", {{"iCCP", std::string("scanner\0\0garbage", 16)}}, {},
                "its iCCP chunk is damaged (incorrect header "
                "check)"),
+        // 100 bytes over the budget in all, counted across two chunks.
         RawPng("text_bomb.png",
-               {{"zTXt", std::string("Comment\0\0", 9) + Deflated(std::string((64 << 20) + 1, 0))}}, {},
+               {{"zTXt", std::string("Title\0\0", 7) + Deflated(std::string(100, 't'))},
+                {"zTXt", std::string("Comment\0\0", 9) + Deflated(std::string(64 << 20, 0))}},
+               {},
                "its compressed texts and profile inflate to "
                "more than 64 MB, which is taken for a decompression bomb"),
         Png("rgba8.PNG", 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE),
