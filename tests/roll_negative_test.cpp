@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Samples 1000 y + 100 x + s + the frame's offset (modulo 65536): the first rows thin (the
+// Samples 1000 y + 101 x + s + the frame's offset (modulo 65536): the first rows thin (the
 // rebate's side), then denser, dense and thin again. Large enough for two reduced levels.
 constexpr int kWidth = 136, kHeight = 100;
 
@@ -104,7 +104,7 @@ void RollNegativeTest::namesTheFieldsForDensitiesAndUndoesTheMode() {
 
 void RollNegativeTest::picksTheFilmBaseAndDensitiesFromTheRegion() {
     NegativeRoll r;
-    r.Mark(QPoint(3, 0), QPoint(10, 1));  // 8 x 2 pixels
+    r.Mark(QPoint(3, 0), QPoint(10, 1));  // 8 x 2 pixels: means of red and blue end in a half
     const engine::PixelBuffer f0 = Read(r.dir / "n0.tif");
     std::array<double, 3> sums{}, densities{};
     for (int y = 0; y <= 1; ++y)

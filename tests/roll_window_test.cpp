@@ -88,7 +88,7 @@ void RollWindowTest::opensAFolderAndLeavesTheDamagedFileOut() {
     auto* frame = r.Find<ui::PictureBox>("frame");
     r.window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0, QPointF(0, 0));
     QTest::mouseClick(frame, Qt::LeftButton, {}, QPoint(7, 4));
-    QVERIFY2(r.window.windowTitle().endsWith(QStringLiteral("[ R = 4700  G = 4701  B = 4702 ]")),
+    QVERIFY2(r.window.windowTitle().endsWith(QStringLiteral("[ R = 4707  G = 4708  B = 4709 ]")),
              qPrintable(r.window.windowTitle()));
 }
 

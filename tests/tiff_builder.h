@@ -45,8 +45,9 @@ struct RawIfd {
 };
 
 // A classic TIFF of 16-bit RGB, `width` x `height`, one row a strip, the pixels' samples
-// 1000·y + 100·x + s + `offset` (modulo 65536); the main directory holds the picture's tags (of
-// which only `strips` offsets and byte counts) and then `main`'s.
+// 1000·y + 101·x + s + `offset` (modulo 65536: an odd step, so that means of pairs end in halves);
+// the main directory holds the picture's tags (of which only `strips` offsets and byte counts) and
+// then `main`'s.
 class TiffBuilder {
 public:
     explicit TiffBuilder(bool bigEndian, std::uint32_t offset = 0)
@@ -62,7 +63,7 @@ public:
             offsets.push_back(static_cast<std::uint32_t>(m_out.size()));
             counts.push_back(static_cast<std::uint32_t>(width * 6));
             for (int x = 0; x < width * 3; ++x)
-                Append((1000 * y + 100 * (x / 3) + x % 3 + m_offset) % 65536, 2);
+                Append((1000 * y + 101 * (x / 3) + x % 3 + m_offset) % 65536, 2);
         }
         if (strips >= 0) offsets.resize(static_cast<std::size_t>(strips));
         RawIfd main = metadata;
