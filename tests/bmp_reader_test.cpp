@@ -71,6 +71,9 @@ struct RefusalCase {
     const char* reason;
 };
 
+// Made here where the BMP Suite has no file of the kind: its bad files (a picture too large, an
+// index past the palette, a compressed picture stored top-down, no planes) are refused in its
+// own test.
 class Refuses : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(Refuses, ForItsReason) {
@@ -81,53 +84,36 @@ TEST_P(Refuses, ForItsReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Refuses,
-    ::testing::
-        Values(RefusalCase{"empty", {}, "the file is too short to be a bitmap"},
-               RefusalCase{"not_a_bitmap",
-                           {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-                           "it is not a bitmap file"},
-               RefusalCase{"huge_claim_small_file", BmpFile(100000, 100000, 24, 0, {}, {1, 2, 3}),
-                           "the picture is larger than 400 megapixels"},
-               RefusalCase{"big_claim_small_file", BmpFile(20000, 20000, 24, 0, {}, {1, 2, 3}),
-                           "its pixel data is shorter than the picture (truncated)"},
-               RefusalCase{"index_past_palette", BmpFile(1, 1, 8, 0, {0x123456}, {1, 0, 0, 0}),
-                           "a pixel's colour index lies past the end of its palette"},
-               RefusalCase{"rle_run_past_row", BmpFile(2, 1, 8, 1, {0, 0}, {3, 0, 0, 1}),
-                           "its compressed data runs past the picture"},
-               RefusalCase{"rle_delta_past_picture",
-                           BmpFile(2, 1, 8, 1, {0, 0}, {0, 2, 0, 2, 0, 1}),
-                           "its compressed data runs past the picture"},
-               RefusalCase{"rle_top_down", BmpFile(2, -1, 8, 1, {0, 0}, {2, 0, 0, 1}),
-                           "a compressed bitmap cannot be stored top-down"},
-               RefusalCase{"rle_no_end", BmpFile(2, 2, 8, 1, {0, 0}, {2, 0, 0, 0}),
-                           "its compressed data ends before the picture does (truncated)"},
-               RefusalCase{"negative_data_offset", Patched(Rgb24File(), 10, 20),
-                           "its pixel data would start inside its header"},
-               RefusalCase{"offset_past_end", Patched(Rgb24File(), 10, 5000),
-                           "the file ends before its pixel data"},
-               RefusalCase{"zero_height", BmpFile(2, 0, 24, 0, {}, {}), "its height is zero"},
-               RefusalCase{
-                   "zero_planes",
-                   [] {
-                       auto b = Rgb24File();
-                       b[26] = 0;
-                       return b;
-                   }(),
-                   "its plane count is not 1"},
-               RefusalCase{"one_byte_short_of_its_size", Patched(Rgb24File(), 2, 54 + 24 + 1),
-                           "the file is shorter than its header says (truncated)"},
-               RefusalCase{
-                   "bit_fields_with_a_gap",
-                   Patched(BmpFile(1, 1, 16, 3, {0x0505, 0x00F0, 0xF000}, {0, 0, 0, 0}), 46, 0),
-                   "a colour channel's bits are not contiguous"},
-               // three colours claimed, two before the pixels: index 2 is past the palette
-               RefusalCase{"palette_into_the_pixels",
-                           Patched(BmpFile(1, 1, 8, 0, {0x10, 0x20}, {2, 0, 0, 0}), 46, 3),
-                           "a pixel's colour index lies past the end of its palette"},
-               RefusalCase{
-                   "bit_fields_shared",
-                   Patched(BmpFile(1, 1, 16, 3, {0x00FF, 0x0F00, 0x0F00}, {0, 0, 0, 0}), 46, 0),
-                   "colour channels share bits"}),
+    ::testing::Values(
+        RefusalCase{"empty", {}, "the file is too short to be a bitmap"},
+        RefusalCase{"not_a_bitmap",
+                    {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+                    "it is not a bitmap file"},
+        RefusalCase{"big_claim_small_file", BmpFile(20000, 20000, 24, 0, {}, {1, 2, 3}),
+                    "its pixel data is shorter than the picture (truncated)"},
+        RefusalCase{"rle_run_past_row", BmpFile(2, 1, 8, 1, {0, 0}, {3, 0, 0, 1}),
+                    "its compressed data runs past the picture"},
+        RefusalCase{"rle_delta_past_picture", BmpFile(2, 1, 8, 1, {0, 0}, {0, 2, 0, 2, 0, 1}),
+                    "its compressed data runs past the picture"},
+        RefusalCase{"rle_no_end", BmpFile(2, 2, 8, 1, {0, 0}, {2, 0, 0, 0}),
+                    "its compressed data ends before the picture does (truncated)"},
+        RefusalCase{"negative_data_offset", Patched(Rgb24File(), 10, 20),
+                    "its pixel data would start inside its header"},
+        RefusalCase{"offset_past_end", Patched(Rgb24File(), 10, 5000),
+                    "the file ends before its pixel data"},
+        RefusalCase{"zero_height", BmpFile(2, 0, 24, 0, {}, {}), "its height is zero"},
+        RefusalCase{"one_byte_short_of_its_size", Patched(Rgb24File(), 2, 54 + 24 + 1),
+                    "the file is shorter than its header says (truncated)"},
+        RefusalCase{"bit_fields_with_a_gap",
+                    Patched(BmpFile(1, 1, 16, 3, {0x0505, 0x00F0, 0xF000}, {0, 0, 0, 0}), 46, 0),
+                    "a colour channel's bits are not contiguous"},
+        // three colours claimed, two before the pixels: index 2 is past the palette
+        RefusalCase{"palette_into_the_pixels",
+                    Patched(BmpFile(1, 1, 8, 0, {0x10, 0x20}, {2, 0, 0, 0}), 46, 3),
+                    "a pixel's colour index lies past the end of its palette"},
+        RefusalCase{"bit_fields_shared",
+                    Patched(BmpFile(1, 1, 16, 3, {0x00FF, 0x0F00, 0x0F00}, {0, 0, 0, 0}), 46, 0),
+                    "colour channels share bits"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
