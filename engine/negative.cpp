@@ -46,48 +46,33 @@ double Density(double base, double v) {
     return std::max(0.0, std::log10(base / std::max(v, 1.0)));
 }
 
+PositiveCurve::PositiveCurve(double shadow, double highlight, double contrast)
+    : m_shadow(shadow),
+      m_span(highlight - shadow),
+      m_contrast(contrast),
+      m_range(std::pow(10.0, contrast) - 1),
+      m_black(Stored(0.0)),  // n = 0 makes L exactly 0, and n = 1 makes it exactly 1
+      m_white(Stored(1.0)) {}
+
+std::uint16_t PositiveCurve::operator()(double density) const {
+    const double n = std::clamp((density - m_shadow) / m_span, 0.0, 1.0);
+    if (n == 0.0) return m_black;
+    if (n == 1.0) return m_white;
+    return Stored((std::pow(10.0, m_contrast * n) - 1) / m_range);
+}
+
 std::uint16_t PositiveOf(double density, double shadow, double highlight, double contrast) {
-    const double n = std::clamp((density - shadow) / (highlight - shadow), 0.0, 1.0);
-    const double linear = (std::pow(10.0, contrast * n) - 1) / (std::pow(10.0, contrast) - 1);
-    return Stored(linear);
+    return PositiveCurve(shadow, highlight, contrast)(density);
 }
 
 std::uint16_t NegativeSample(const Negative& n, int c, double v) {
     return PositiveOf(Density(n.base[c], v), n.shadow[c], n.highlight[c], n.contrast);
 }
 
-namespace {
-
-// PositiveOf for one channel's settings, with what does not change from value to value worked
-// out once: the same doubles, so the same results, at a fraction of the cost where the clamp
-// holds (most values of a real negative).
-class Curve {
-public:
-    Curve(double shadow, double highlight, double contrast)
-        : m_shadow(shadow),
-          m_span(highlight - shadow),
-          m_contrast(contrast),
-          m_range(std::pow(10.0, contrast) - 1),
-          m_black(PositiveOf(shadow, shadow, highlight, contrast)),
-          m_white(PositiveOf(highlight, shadow, highlight, contrast)) {}
-
-    std::uint16_t operator()(double density) const {
-        const double n = std::clamp((density - m_shadow) / m_span, 0.0, 1.0);
-        if (n == 0.0) return m_black;
-        if (n == 1.0) return m_white;
-        const double linear = (std::pow(10.0, m_contrast * n) - 1) / m_range;
-        return Stored(linear);
-    }
-
-private:
-    double m_shadow, m_span, m_contrast, m_range;
-    std::uint16_t m_black, m_white;
-};
-
-}  // namespace
-
 NegativeRule::NegativeRule(const Negative& negative, const Layout& in)
-    : m_negative(negative), m_in(in), m_out(in) {
+    : m_in(in),
+      m_out(in),
+      m_monoCurve(negative.shadow[0], negative.highlight[0], negative.contrast) {
     const bool mono = negative.mono && !in.IsGrey();
     if (mono) m_out = FileLayout(true, in.HasAlpha(), in.bits);
     const std::size_t values = in.bits == 16 ? 65536 : 256;
@@ -98,7 +83,7 @@ NegativeRule::NegativeRule(const Negative& negative, const Layout& in)
             for (std::size_t v = 0; v < values; ++v)
                 m_density[c][v] = Density(negative.base[c], static_cast<double>(v) * scale);
         } else {
-            const Curve curve(negative.shadow[c], negative.highlight[c], negative.contrast);
+            const PositiveCurve curve(negative.shadow[c], negative.highlight[c], negative.contrast);
             m_table[c].resize(values);
             for (std::size_t v = 0; v < values; ++v)
                 m_table[c][v] = curve(Density(negative.base[c], static_cast<double>(v) * scale));
@@ -116,8 +101,7 @@ std::uint32_t NegativeRule::Positive(int channel, std::uint32_t v) const {
 std::uint32_t NegativeRule::MonoPositive(const std::uint32_t* rgb) const {
     const double density =
         (m_density[0][rgb[0]] + m_density[1][rgb[1]] + m_density[2][rgb[2]]) / 3.0;
-    const std::uint32_t out =
-        PositiveOf(density, m_negative.shadow[0], m_negative.highlight[0], m_negative.contrast);
+    const std::uint32_t out = m_monoCurve(density);
     return m_out.bits == 16 ? out : (out + 128) / 257;
 }
 
