@@ -6,7 +6,7 @@ TINTWELL_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libhwy-dev libtiff-dev libpng-dev
-  libraw-dev liblcms2-dev
+  libraw-dev liblcms2-dev libacl1-dev
 )
 # What some tests use when it is there: the fuzzer (clang), the desktop test (an X server, a
 # window manager, xdotool, Xlib headers, ImageMagick's import for screen grabs, python3), and
@@ -14,7 +14,7 @@ TINTWELL_PACKAGES=(
 # file, desktop-file-utils, appstream).
 TINTWELL_OPTIONAL_PACKAGES=(
   clang libclang-rt-dev
-  xvfb openbox xdotool x11-utils libx11-dev imagemagick libvips-tools python3
+  xvfb openbox xdotool x11-utils imagemagick libvips-tools python3
   dpkg-dev file desktop-file-utils appstream libraw-bin
 )
 

@@ -17,6 +17,7 @@
 #include "document/bmp/writer.h"
 #include "document/roll_work.h"
 #include "program_runner.h"
+#include "step_file_system.h"
 #include "temp_dir.h"
 
 // The replaced new and delete below are a pair; GCC sees only malloc meeting delete.
@@ -108,7 +109,8 @@ TEST_P(ProgramRun, LeavesEveryFileWholeAndSaysWhy) {
         document::WriteBmp(picture, dir / f);
     }
     if (c.prepare) c.prepare(dir.Path());
-    const std::size_t entries = std::distance(fs::recursive_directory_iterator(dir.Path()), {});
+    std::size_t entries = std::distance(fs::recursive_directory_iterator(dir.Path()), {});
+    for (const auto& [file, state] : c.after) entries += !fs::exists(dir / file);  // outputs
     std::vector<std::string> args = Words(c.args);
     args.insert(args.begin(), TINTWELL_BATCH_PROGRAM);
 
@@ -136,7 +138,7 @@ TEST_P(ProgramRun, LeavesEveryFileWholeAndSaysWhy) {
         // A pass running when the signal comes is given up, not finished.
         EXPECT_TRUE(c.signal == SIGKILL || originals > 0);
     }
-    // No temporary file, named or not, is left behind.
+    // No temporary file, named or not, is left behind, nor any file but the outputs.
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir.Path()), {}), entries);
 }
 
@@ -231,11 +233,23 @@ INSTANTIATE_TEST_SUITE_P(
                 "device or a socket)\n",
                 Each("a.bmp", State::Corrected),
                 [](const fs::path& dir) { ::mkfifo((dir / "f.bmp").c_str(), 0600); }},
-        RunCase{"hard_linked_in_place", "a.bmp", kApply + "--in-place a.bmp", 1,
-                "a.bmp: Can't save a.bmp: it has other names (hard links), which replacing it "
-                "would split off. The file on disk is as it was.\n",
-                Each("a.bmp b.bmp", State::Original),
-                [](const fs::path& dir) { fs::create_hard_link(dir / "a.bmp", dir / "b.bmp"); }},
+        // Good files corrected, the rest named in the order given, an output folder there
+        // already, and of two inputs of the same name the second left out.
+        RunCase{"mixed_roll",
+                "a.bmp b.bmp sub/a.bmp b.jpg",
+                kApply + "--output out --jobs 3 a.bmp damaged.bmp b.jpg folder.bmp sub/a.bmp b.bmp",
+                1,
+                "damaged.bmp: the file is too short to be a bitmap\nb.jpg: I only take BMP, TIFF, "
+                "PNG and camera raw files\nfolder.bmp: it is a folder, not a file\nsub/a.bmp: "
+                "a.bmp is written to out/a.bmp already; this one is left out\n",
+                {{"out/a.bmp", State::Corrected},
+                 {"out/b.bmp", State::Corrected},
+                 {"sub/a.bmp", State::Original}},
+                [](const fs::path& dir) {
+                    MakeOut(dir);
+                    fs::create_directory(dir / "folder.bmp");
+                    tests::WriteBytes(dir / "damaged.bmp", {'B', 'M', 7});
+                }},
         RunCase{"longest_name", kLongName, kApply + "--in-place " + kLongName, 0, "",
                 Each(kLongName, State::Corrected)},
         RunCase{"suggestions_to_a_full_disk", "a.bmp", "--suggest a.bmp", 1, kNoStdout,
@@ -248,49 +262,12 @@ INSTANTIATE_TEST_SUITE_P(
         Interrupted("hang_up", SIGHUP, 130), Interrupted("kill", SIGKILL, 128 + SIGKILL)),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The file system as it is, with another program acting on the files at a chosen point of the
-// job: from another thread, as another program would.
-class Meddled : public document::FileSystem {
-public:
-    enum class At { Reading, Starting, Writing, Flushing };
-    Meddled(At at, std::function<void()> act) : m_at(at), m_act(std::move(act)) {}
-    ssize_t ReadAt(int fd, void* data, std::size_t size, off_t at) override {
-        if (m_at == At::Reading && ++m_reads == 4) Act();  // between two bands of pixels
-        return FileSystem::ReadAt(fd, data, size, at);
-    }
-    int StatPath(const char* path, struct stat& out) override {
-        if (m_at == At::Starting) Act();  // the save looks at its target first
-        return FileSystem::StatPath(path, out);
-    }
-    ssize_t WriteAt(int fd, const void* data, std::size_t size, off_t at) override {
-        ++writes;
-        if (m_at == At::Writing) Act();
-        return FileSystem::WriteAt(fd, data, size, at);
-    }
-    int SyncToDisk(int fd) override {
-        if (m_at == At::Flushing) Act();
-        return FileSystem::SyncToDisk(fd);
-    }
-
-    int writes = 0;
-
-private:
-    void Act() {
-        if (std::exchange(m_acted, true)) return;
-        std::thread(m_act).join();
-    }
-    At m_at;
-    std::function<void()> m_act;
-    int m_reads = 0;
-    bool m_acted = false;
-};
-
 enum class Meddling { Rewrite, MoveOver, MakeDestination, RewriteDestination };
 
 struct ChangeCase {
     const char* name;
     bool inPlace;
-    Meddled::At at;
+    tests::Step at;  // what another program acts just before
     Meddling what;
     const char* line;  // after "IN: ", where IN and OUT stand for the two paths
 };
@@ -310,7 +287,7 @@ TEST_P(ChangedWhileWorkedOn, IsRefusedAndLeftAsItIsNow) {
     const auto other = BytesOf(tests::Corrected(picture, kLevels));  // the same size
     WriteAged(picture, input);
     if (c.what == Meddling::RewriteDestination) WriteAged(picture, output);
-    Meddled system(c.at, [&] {
+    tests::StepFileSystem system(c.at, [&] {
         if (c.what == Meddling::Rewrite) tests::WriteBytes(input, other);
         if (c.what == Meddling::MoveOver) {
             tests::WriteBytes(dir / "new.bmp", other);
@@ -340,55 +317,36 @@ TEST_P(ChangedWhileWorkedOn, IsRefusedAndLeftAsItIsNow) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1 + fs::exists(output));
 }
 
+using tests::Step;
+
 const char* const kReadChanged = "it changed while it was worked on; it is left as it is now";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ChangedWhileWorkedOn,
     ::testing::Values(
-        ChangeCase{"rewritten_while_read", true, Meddled::At::Reading, Meddling::Rewrite,
+        ChangeCase{"rewritten_while_read", true, Step::Read, Meddling::Rewrite, kReadChanged},
+        ChangeCase{"rewritten_while_read_for_output", false, Step::Read, Meddling::Rewrite,
                    kReadChanged},
-        ChangeCase{"rewritten_while_read_for_output", false, Meddled::At::Reading,
-                   Meddling::Rewrite, kReadChanged},
-        ChangeCase{"rewritten_before_the_save_starts", true, Meddled::At::Starting,
-                   Meddling::Rewrite,
+        ChangeCase{"rewritten_before_the_save_starts", true, Step::Stat, Meddling::Rewrite,
                    "Can't save IN: the file changed while it was worked on. It is left as it "
                    "is now."},
-        ChangeCase{"rewritten_before_the_save_starts_for_output", false, Meddled::At::Starting,
+        ChangeCase{"rewritten_before_the_save_starts_for_output", false, Step::Stat,
                    Meddling::Rewrite, "it changed while it was worked on; nothing was written"},
-        ChangeCase{"moved_over_while_written", true, Meddled::At::Writing, Meddling::MoveOver,
+        ChangeCase{"moved_over_while_written", true, Step::FirstWrite, Meddling::MoveOver,
                    "Can't save IN: the file changed while it was worked on. It is left as it "
                    "is now."},
-        ChangeCase{"rewritten_before_the_rename", true, Meddled::At::Flushing, Meddling::Rewrite,
+        ChangeCase{"rewritten_before_the_rename", true, Step::Sync, Meddling::Rewrite,
                    "it changed while it was worked on; it is left as it is now"},
-        ChangeCase{"rewritten_before_the_rename_for_output", false, Meddled::At::Flushing,
-                   Meddling::Rewrite, "it changed while it was worked on; nothing was written"},
-        ChangeCase{"destination_made_meanwhile", false, Meddled::At::Writing,
-                   Meddling::MakeDestination,
+        ChangeCase{"rewritten_before_the_rename_for_output", false, Step::Sync, Meddling::Rewrite,
+                   "it changed while it was worked on; nothing was written"},
+        ChangeCase{"destination_made_meanwhile", false, Step::FirstWrite, Meddling::MakeDestination,
                    "Can't save OUT: the file changed while it was worked on. It is left as "
                    "it is now."},
-        ChangeCase{"destination_rewritten_before_the_rename", false, Meddled::At::Flushing,
+        ChangeCase{"destination_rewritten_before_the_rename", false, Step::Sync,
                    Meddling::RewriteDestination,
                    "Can't save OUT: the file changed while it was worked on. It is left as "
                    "it is now."}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// Interrupted while a file is read, the roll gives up the pass that follows at its first row:
-// nothing is written, not even to a temporary file.
-TEST(Roll, AStopGivesUpTheRunningPass) {
-    tests::TempDir dir;
-    WriteAged(tests::Pattern(700, 600), dir / "a.bmp");
-    const auto original = tests::ReadBytes(dir / "a.bmp");
-    std::atomic<bool> stop{false};
-    Meddled system(Meddled::At::Reading, [&] { stop = true; });
-
-    const Outcome outcome =
-        CorrectFile((dir / "a.bmp").string(), kLevels, {dir / "a.bmp", true}, stop, system);
-
-    EXPECT_EQ(outcome.kind, Outcome::Kind::Abandoned);
-    EXPECT_EQ(outcome.line, (dir / "a.bmp").string() + ": left as it was (interrupted)");
-    EXPECT_EQ(system.writes, 0);
-    EXPECT_EQ(tests::ReadBytes(dir / "a.bmp"), original);
-}
 
 // Memory may run out on the thread that reads a file or on one of its helpers (a big bitmap is
 // read in bands, a thread each).

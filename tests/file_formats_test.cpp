@@ -150,8 +150,6 @@ INSTANTIATE_TEST_SUITE_P(
                                           .predictor = PREDICTOR_HORIZONTAL, .tiled = true}),
         Tiff("rgba16_planes_in_strips.TIF",
              {.bits = 16, .samples = 4, .extra = EXTRASAMPLE_UNASSALPHA, .separate = true}),
-        Tiff("rgb8_planes_in_tiles_packbits.tif",
-             {.compression = COMPRESSION_PACKBITS, .separate = true, .tiled = true}),
         Tiff("grey_alpha8_associated.tif",
              {.samples = 2, .photometric = PHOTOMETRIC_MINISBLACK, .extra = EXTRASAMPLE_ASSOCALPHA}),
         Tiff("grey16_white_is_zero.tif", kWhiteIsZero16),
@@ -160,7 +158,6 @@ INSTANTIATE_TEST_SUITE_P(
               .compression =
                   TIFFIsCODECConfigured(COMPRESSION_ZSTD) ? COMPRESSION_ZSTD : COMPRESSION_LZW,
               .bigTiff = true}),
-        Tiff("rgb8_with_metadata.tif", {.metadata = true}),
         Tiff("cmyk.tif", {.samples = 4, .photometric = PHOTOMETRIC_SEPARATED},
              "CMYK pictures are not taken; only grey and RGB are"),
         Tiff("signed.tif", {.bits = 16, .format = SAMPLEFORMAT_INT}, "its samples are signed"),
@@ -172,14 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
                        fs::resize_file(p, 1500);
                    },
                    "Can not read TIFF directory count"},
-        FormatCase{"damaged_lzw.tif",
-                   [](const fs::path& p) {
-                       WriteTiff(p, {.compression = COMPRESSION_LZW});
-                       std::vector<std::uint8_t> bytes = ReadBytes(p);
-                       std::fill(bytes.begin() + 40, bytes.begin() + 400, 0xFF);
-                       WriteBytes(p, bytes);
-                   },
-                   "Using code not yet in table"},
         RawTiff("exif_gps_thumbnail_interoperability.tif", ScannerMetadata(true)),
         RawTiff("exif_only_big_endian.tif", ScannerMetadata(false), true),
         RawTiff("fewer_strip_offsets_than_strips.tif", {}, false,
@@ -241,9 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    "it is not a TIFF file"},
         FormatCase{"a_tiff.png", [](const fs::path& p) { WriteTiff(p, TiffKind{}); },
-                   "it is not a PNG file"},
-        FormatCase{"a_tiff.bmp", [](const fs::path& p) { WriteTiff(p, TiffKind{}); },
-                   "it is not a bitmap file"}),
+                   "it is not a PNG file"}),
     [](const auto& info) {
         std::string name = info.param.name;
         std::replace(name.begin(), name.end(), '.', '_');

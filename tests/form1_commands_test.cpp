@@ -50,7 +50,6 @@ private slots:
     void unusableSettings();
     void failuresKeepTheCorrection_data();
     void failuresKeepTheCorrection();
-    void reloadAfterCancelFails();
     void closeDuringAPassEndsWithoutWriting();
     void histogramFollowsThePictureAndSuggests();
     void bigScans_data();
@@ -251,26 +250,6 @@ void Form1CommandsTest::failuresKeepTheCorrection() {
     QCOMPARE(w.LastMessage(), QStringLiteral("Really exit without saving?"));
 }
 
-void Form1CommandsTest::reloadAfterCancelFails() {
-    Loaded l;
-    l.w.platform.onYield = [&](int yield) {
-        if (yield != 2) return;
-        tests::WriteBytes(l.path, {'B', 'M', 0});  // damaged behind the program's back
-        l.w.Click("btnStop");
-    };
-    l.w.Click("btnProcess");
-    QVERIFY2(l.w.LastMessage().startsWith(QStringLiteral("Can't reload ")),
-             qPrintable(l.w.LastMessage()));
-    QCOMPARE(l.w.States(), QStringLiteral("0010111"));  // only Reload, EXIT, drops and the picture
-    QVERIFY(!l.w.form->PictureChanged());
-    QCOMPARE(l.w.platform.pointer, platform::Pointer::Arrow);
-    // Once the file is whole again, Reload brings it back and Process is offered.
-    document::WriteBmp(tests::Pattern(kWidth, kHeight), l.path);
-    l.w.Click("btnReload");
-    QVERIFY(l.Shows(tests::Pattern(kWidth, kHeight)));
-    QCOMPARE(l.w.States(), QStringLiteral("1000111"));
-}
-
 void Form1CommandsTest::closeDuringAPassEndsWithoutWriting() {
     Loaded l;
     const auto bytes = tests::ReadBytes(l.path);
@@ -327,7 +306,6 @@ void Form1CommandsTest::bigScans_data() {
     QTest::addColumn<QSize>("size");
     QTest::newRow("40000 x 2") << QSize(40000, 2);
     QTest::newRow("2 x 40000") << QSize(2, 40000);
-    QTest::newRow("1501 x 1103") << QSize(1501, 1103);
 }
 
 // Wider or higher than 16-bit counters reach, or than the screen: shown whole, corrected and

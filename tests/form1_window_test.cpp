@@ -1,7 +1,5 @@
 // The window as a user first meets it: its controls, drops onto "Drop BMP here", the fitting
 // to a picture and the pixel readout.
-#include <QFile>
-
 #include "form1_fixture.h"
 #include "ui/picture_view.h"
 
@@ -11,21 +9,18 @@ using tests::Window;
 class Form1WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void controlsAtStart();
-    void startState();
+    void atStart();
     void tabOrder();
-    void fieldsTakeThreeCharacters();
     void drops_data();
     void drops();
-    void dropsANameThatIsNotUtf8();
 };
 
 // The six fields point to the histogram window.
 const char* const kFieldTip = "Right-click, or Ctrl+H: the histogram, and suggested points";
 
-// The strip's controls by name, with their texts and tooltips; their places are checked from
-// outside, by the desktop test.
-void Form1WindowTest::controlsAtStart() {
+// The window as it opens: the strip's controls by name, with their texts and tooltips (their
+// places are checked from outside, by the desktop test), its size, state and colours.
+void Form1WindowTest::atStart() {
     Window w;
     const char* const controls[][3] = {
         {"Label3", "Drop BMP here", "Drag a BMP file from Explorer and drop it here"},
@@ -54,12 +49,7 @@ void Form1WindowTest::controlsAtStart() {
         if (auto* field = qobject_cast<QLineEdit*>(control)) shown = field->text();
         QCOMPARE(shown, QString::fromLatin1(text));
     }
-}
-
-void Form1WindowTest::startState() {
-    Window w;
-    QVERIFY(w.Title().startsWith(QStringLiteral("Tintwell")));
-    QVERIFY(w.Title() != QStringLiteral("Tintwell"));
+    QVERIFY(w.Title().startsWith(QStringLiteral("Tintwell ")));  // with the version
     QCOMPARE(w.form->size(), QSize(617, 46));
     QCOMPARE(w.form->minimumSize(), w.form->maximumSize());  // not resizable by dragging
     QVERIFY(!w.Picture()->isVisible());
@@ -69,6 +59,11 @@ void Form1WindowTest::startState() {
     QCOMPARE(w.form->InitialHeight(), w.form->frameGeometry().height() * 15);
     QCOMPARE(w.Find("Label3")->palette().color(QPalette::Window), QColor(128, 128, 128));
     QCOMPARE(w.Find("Label3")->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QLineEdit* field = w.Field("txtWhiteB");  // three characters at most
+    field->clear();
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("1234"));
+    QCOMPARE(field->text(), QStringLiteral("123"));
 }
 
 void Form1WindowTest::tabOrder() {
@@ -85,15 +80,6 @@ void Form1WindowTest::tabOrder() {
         } while (widget->focusPolicy() == Qt::NoFocus || widget->objectName().isEmpty());
     }
     QCOMPARE(seen, expected);
-}
-
-void Form1WindowTest::fieldsTakeThreeCharacters() {
-    Window w;
-    QLineEdit* field = w.Field("txtWhiteB");
-    field->clear();
-    field->setFocus();
-    QTest::keyClicks(field, QStringLiteral("1234"));
-    QCOMPARE(field->text(), QStringLiteral("123"));
 }
 
 // Files given to the window: dropped on "Drop BMP here", or named on its command line (Open
@@ -178,23 +164,6 @@ void Form1WindowTest::drops() {
     QCOMPARE(w.form->PicturePath(), good.string());
     QCOMPARE(w.form->size(), size);
     QCOMPARE(w.States(), QStringLiteral("1000111"));
-}
-
-// A name is the bytes it is on disk: one that is not valid UTF-8 is read like any other, and shown
-// in the title as the system shows it.
-void Form1WindowTest::dropsANameThatIsNotUtf8() {
-    tests::TempDir dir;
-    const std::string name = "\xE9t\xE9.bmp";  // "été" in Latin-1
-    const auto path = tests::WritePicture(dir, name, 4, 3);
-    Window w;
-    QMimeData data;
-    data.setData(QStringLiteral("text/uri-list"),
-                 "file://" + QByteArray::fromStdString(dir.Path().string()) + "/%E9t%E9.bmp\r\n");
-    w.Drop(data);
-    QVERIFY(w.platform.messages.empty());
-    QCOMPARE(w.form->PicturePath(), path.string());
-    QCOMPARE(w.Title(), QStringLiteral("Tintwell - ") + QFile::decodeName(path.c_str()));
-    QCOMPARE(w.Picture()->size(), QSize(4, 3));
 }
 
 QTEST_MAIN(Form1WindowTest)

@@ -23,7 +23,6 @@ struct TiffKind {
     bool separate = false, tiled = false, bigEndian = false, bigTiff = false;
     int format = SAMPLEFORMAT_UINT;
     bool metadata = false;
-    int pages = 1;
 };
 
 // Samples that run through their range and differ from place to place in a pixel.
@@ -60,46 +59,43 @@ inline void WriteTiff(const fs::path& path, const TiffKind& k) {
     constexpr int kWidth = 37, kHeight = 29, kTile = 16;
     std::string mode = std::string("w") + (k.bigEndian ? "b" : "l") + (k.bigTiff ? "8" : "");
     TIFF* t = TIFFOpen(path.c_str(), mode.c_str());
-    for (int page = 0; page < k.pages; ++page) {
-        TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
-        TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
-        TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, k.bits);
-        TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, k.samples);
-        TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, k.format);
-        TIFFSetField(t, TIFFTAG_PHOTOMETRIC, k.photometric);
-        TIFFSetField(t, TIFFTAG_PLANARCONFIG,
-                     k.separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
-        TIFFSetField(t, TIFFTAG_COMPRESSION, k.compression);
-        if (k.predictor != PREDICTOR_NONE) TIFFSetField(t, TIFFTAG_PREDICTOR, k.predictor);
-        if (k.extra >= 0) {
-            const std::uint16_t types[2] = {static_cast<std::uint16_t>(k.extra),
-                                            EXTRASAMPLE_UNSPECIFIED};
-            TIFFSetField(t, TIFFTAG_EXTRASAMPLES,
-                         k.samples - (k.photometric == PHOTOMETRIC_RGB ? 3 : 1), types);
-        }
-        if (k.metadata) WriteMetadata(t);
-        const int perPixel = k.separate ? 1 : k.samples, planes = k.separate ? k.samples : 1;
-        if (k.tiled) {
-            TIFFSetField(t, TIFFTAG_TILEWIDTH, kTile);
-            TIFFSetField(t, TIFFTAG_TILELENGTH, kTile);
-            for (ttile_t i = 0; i < TIFFNumberOfTiles(t); ++i) {
-                auto tile = Samples(kTile, kTile, perPixel, k.bits, static_cast<int>(i));
-                TIFFWriteEncodedTile(t, i, tile.data(), static_cast<tmsize_t>(tile.size()));
-            }
-        } else {
-            TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 10);
-            for (int plane = 0; plane < planes; ++plane) {
-                for (int top = 0; top < kHeight; top += 10) {
-                    auto strip =
-                        Samples(kWidth, std::min(10, kHeight - top), perPixel, k.bits, top + plane);
-                    TIFFWriteEncodedStrip(
-                        t, TIFFComputeStrip(t, top, static_cast<std::uint16_t>(plane)),
-                        strip.data(), static_cast<tmsize_t>(strip.size()));
-                }
-            }
-        }
-        TIFFWriteDirectory(t);
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, kWidth);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, kHeight);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, k.bits);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, k.samples);
+    TIFFSetField(t, TIFFTAG_SAMPLEFORMAT, k.format);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, k.photometric);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, k.separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, k.compression);
+    if (k.predictor != PREDICTOR_NONE) TIFFSetField(t, TIFFTAG_PREDICTOR, k.predictor);
+    if (k.extra >= 0) {
+        const std::uint16_t types[2] = {static_cast<std::uint16_t>(k.extra),
+                                        EXTRASAMPLE_UNSPECIFIED};
+        TIFFSetField(t, TIFFTAG_EXTRASAMPLES,
+                     k.samples - (k.photometric == PHOTOMETRIC_RGB ? 3 : 1), types);
     }
+    if (k.metadata) WriteMetadata(t);
+    const int perPixel = k.separate ? 1 : k.samples, planes = k.separate ? k.samples : 1;
+    if (k.tiled) {
+        TIFFSetField(t, TIFFTAG_TILEWIDTH, kTile);
+        TIFFSetField(t, TIFFTAG_TILELENGTH, kTile);
+        for (ttile_t i = 0; i < TIFFNumberOfTiles(t); ++i) {
+            auto tile = Samples(kTile, kTile, perPixel, k.bits, static_cast<int>(i));
+            TIFFWriteEncodedTile(t, i, tile.data(), static_cast<tmsize_t>(tile.size()));
+        }
+    } else {
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 10);
+        for (int plane = 0; plane < planes; ++plane) {
+            for (int top = 0; top < kHeight; top += 10) {
+                auto strip =
+                    Samples(kWidth, std::min(10, kHeight - top), perPixel, k.bits, top + plane);
+                TIFFWriteEncodedStrip(t,
+                                      TIFFComputeStrip(t, top, static_cast<std::uint16_t>(plane)),
+                                      strip.data(), static_cast<tmsize_t>(strip.size()));
+            }
+        }
+    }
+    TIFFWriteDirectory(t);
     TIFFClose(t);
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -15,6 +16,8 @@
 #include "fake_platform.h"
 #include "program_runner.h"
 #include "temp_dir.h"
+#include "ui/picture_box.h"
+#include "ui/picture_view.h"
 #include "ui/roll_window.h"
 
 namespace tintwell::tests {
@@ -57,7 +60,25 @@ struct RollWindowFixture {
         return window.findChild<W*>(QString::fromLatin1(name));
     }
     void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
+    void Type(const char* field, const QString& text) {
+        QLineEdit* f = Find<QLineEdit>(field);
+        f->selectAll();
+        QTest::keyClicks(f, text);
+    }
+    // A region marked with Shift and the pointer at 100%, corners included.
+    void Mark(QPoint from, QPoint to) {
+        auto* frame = Find<ui::PictureBox>("frame");
+        window.findChild<ui::PictureView*>("frameArea")->ZoomTo(1.0, QPointF(0, 0));
+        QTest::mousePress(frame, Qt::LeftButton, Qt::ShiftModifier, from);
+        QTest::mouseMove(frame, to);
+        QTest::mouseRelease(frame, Qt::LeftButton, Qt::ShiftModifier, to);
+    }
 };
+
+// Sample s of a 16-bit pixel.
+inline int At(const engine::PixelBuffer& p, int x, int y, int s) {
+    return reinterpret_cast<const std::uint16_t*>(p.Bytes(y))[x * p.GetLayout().samples + s];
+}
 
 // "f3.tif" (built up piece by piece: GCC 12 warns wrongly of "f" + a number).
 inline std::string Name(char letter, int i) {

@@ -3,6 +3,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/acl.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include "document/codec.h"
 #include "document/picture_document.h"
 #include "document/reason.h"
+#include "step_file_system.h"
 #include "temp_dir.h"
 
 namespace tintwell::document {
@@ -33,86 +35,8 @@ std::size_t Entries(const fs::path& dir) {
         std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
-// The real file system, with one step of the save made to fail the way a full disk, a flaky
-// network share or a yanked drive makes it fail; writes take at most `most` bytes at a time,
-// as a pipe or a signal may cut them short.
-enum class Step {
-    None,
-    Unnamed,
-    Named,
-    Reserve,
-    FirstWrite,
-    LastWrite,
-    Owner,
-    Attribute,
-    Mode,
-    Sync,
-    Link,
-    Close,
-    Rename
-};
-
-class FaultyFileSystem : public FileSystem {
-public:
-    FaultyFileSystem(Step step, int error, bool unnamed = true, std::size_t most = SIZE_MAX)
-        : m_step(step), m_error(error), m_unnamed(unnamed), m_most(most) {}
-    int OpenUnnamed(const char* folder, mode_t mode) override {
-        if (!m_unnamed) return Failed(EOPNOTSUPP);  // a file system without them
-        return Fault(Step::Unnamed, [&] { return FileSystem::OpenUnnamed(folder, mode); });
-    }
-    int CreateTemporary(std::string& name) override {
-        return Fault(Step::Named, [&] { return FileSystem::CreateTemporary(name); });
-    }
-    int Reserve(int fd, off_t size) override {
-        return Fault(Step::Reserve, [&] { return FileSystem::Reserve(fd, size); });
-    }
-    ssize_t WriteAt(int fd, const void* data, std::size_t size, off_t at) override {
-        ++m_writes;
-        const bool last = m_step == Step::LastWrite && m_writes == m_lastWrite;
-        if ((m_step == Step::FirstWrite && m_writes == 1) || last) return Failed(m_error);
-        return FileSystem::WriteAt(fd, data, std::min(size, m_most), at);
-    }
-    int ChangeOwner(int fd, uid_t owner, gid_t group) override {
-        return Fault(Step::Owner, [&] { return FileSystem::ChangeOwner(fd, owner, group); });
-    }
-    int SetAttribute(int fd, const char* name, const void* value, std::size_t size) override {
-        return Fault(Step::Attribute,
-                     [&] { return FileSystem::SetAttribute(fd, name, value, size); });
-    }
-    int ChangeMode(int fd, mode_t mode) override {
-        return Fault(Step::Mode, [&] { return FileSystem::ChangeMode(fd, mode); });
-    }
-    int SyncToDisk(int fd) override {
-        return Fault(Step::Sync, [&] { return FileSystem::SyncToDisk(fd); });
-    }
-    int Link(int fd, const char* path) override {
-        return Fault(Step::Link, [&] { return FileSystem::Link(fd, path); });
-    }
-    int Close(int fd) override {
-        const int closed = FileSystem::Close(fd);
-        return Fault(Step::Close, [&] { return closed; });
-    }
-    int Rename(const char* from, const char* to) override {
-        return Fault(Step::Rename, [&] { return FileSystem::Rename(from, to); });
-    }
-    void FailOnWrite(int n) { m_lastWrite = n; }
-    int Writes() const { return m_writes; }
-
-private:
-    static int Failed(int error) {
-        errno = error;
-        return -1;
-    }
-    template <typename Call>
-    int Fault(Step at, const Call& call) {
-        return m_step == at ? Failed(m_error) : call();
-    }
-    Step m_step;
-    int m_error;
-    bool m_unnamed;
-    std::size_t m_most;
-    int m_writes = 0, m_lastWrite = 0;
-};
+using tests::Step;
+using FaultyFileSystem = tests::StepFileSystem;
 
 struct FaultCase {
     const char* name;
@@ -259,23 +183,21 @@ TEST(SafeFile, NewFileTakesTheModeTheUmaskLeaves) {
     ::umask(before);
 }
 
-// The window's Save: a step that fails, first or last, is reported, and the picture stays
-// unsaved over the file as it was.
+// The window's Save: a last step that fails is reported, and the picture stays unsaved over the
+// file as it was.
 TEST(PictureDocument, SaveThatFailsLeavesThePictureUnsaved) {
     tests::TempDir dir;
     ASSERT_TRUE(WriteBmp(tests::Pattern(30, 20), dir / "a.bmp").Ok());
     const auto bytes = tests::ReadBytes(dir / "a.bmp");
-    for (const Step step : {Step::FirstWrite, Step::Sync, Step::Rename}) {
-        FaultyFileSystem faulty(step, EIO);
-        PictureDocument document(faulty);
-        ASSERT_TRUE(document.Open((dir / "a.bmp").string()).Ok());
-        document.MarkChanged();
-        const Status saved = document.Save();
-        ASSERT_FALSE(saved.Ok());
-        EXPECT_EQ(saved.Failure().sysError, EIO);
-        EXPECT_TRUE(document.IsChanged());
-        EXPECT_EQ(tests::ReadBytes(dir / "a.bmp"), bytes);
-    }
+    FaultyFileSystem faulty(Step::Rename, EIO);
+    PictureDocument document(faulty);
+    ASSERT_TRUE(document.Open((dir / "a.bmp").string()).Ok());
+    document.MarkChanged();
+    const Status saved = document.Save();
+    ASSERT_FALSE(saved.Ok());
+    EXPECT_EQ(saved.Failure().sysError, EIO);
+    EXPECT_TRUE(document.IsChanged());
+    EXPECT_EQ(tests::ReadBytes(dir / "a.bmp"), bytes);
 }
 
 // What replacing needs to keep: everything of the file but its content.
@@ -300,25 +222,6 @@ Kept KeptOf(const fs::path& file) {
             std::string(value, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
     }
     return kept;
-}
-
-// A POSIX ACL as the kernel stores it: the file's owner rw, user `reader` r, group r, mask r.
-std::string Acl(uid_t reader) {
-    std::string acl;
-    const auto put = [&](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) acl += static_cast<char>(v >> (8 * i));
-    };
-    put(2, 4);  // version
-    for (const auto& [tag, perm, id] : {std::tuple{0x01u, 6u, ~0u},
-                                        {0x02u, 4u, reader},
-                                        {0x04u, 4u, ~0u},
-                                        {0x10u, 4u, ~0u},
-                                        {0x20u, 0u, ~0u}}) {
-        put(tag, 2);
-        put(perm, 2);
-        put(id, 4);
-    }
-    return acl;
 }
 
 struct Nobody {
@@ -366,8 +269,8 @@ void Own(const fs::path& path, Owner o) {
 
 struct ReplaceCase {
     const char* name;
-    bool asNobody;
-    const char* reason;  // "" where the save goes through
+    bool asNobody = false;
+    const char* reason = "";  // "" where the save goes through
     // The file dir/f/a.bmp and its folder as the row needs them.
     std::optional<Owner> file = std::nullopt, folder = std::nullopt;
     std::function<void(const fs::path& folder, const fs::path& file)> prepare = nullptr;
@@ -409,53 +312,39 @@ TEST_P(Replacing, KeepsWhatTheFileHadOrRefusesAndLeavesIt) {
     EXPECT_EQ(tests::ReadBytes(real) == kOriginal, !saved.Ok());
 }
 
-void SetAcl(const fs::path& path, const char* name) {
-    const std::string acl = Acl(kNobody.uid);
-    EXPECT_EQ(setxattr(path.c_str(), name, acl.data(), acl.size(), 0), 0);
+// The file's owner rw, the user nobody r, the group r.
+void SetAcl(const fs::path& path, acl_type_t type) {
+    const acl_t acl = acl_from_text("u::rw-,u:nobody:r--,g::r--,m::r--,o::---");
+    EXPECT_EQ(acl_set_file(path.c_str(), type, acl), 0);
+    acl_free(acl);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Replacing,
     ::testing::Values(
-        ReplaceCase{"through_a_link",
-                    false,
-                    "",
-                    {},
-                    {},
-                    [](const fs::path& folder, const fs::path& file) {
-                        fs::rename(file, folder / "real.bmp");
-                        fs::create_symlink("real.bmp", file);
-                        ::chmod((folder / "real.bmp").c_str(), 0640);
-                    }},
-        ReplaceCase{"another_users_file_as_root", false, "", Owner{true, true, 0640}},
-        ReplaceCase{"set_group_id_and_sticky_bits", false, "", Owner{false, true, 03750}},
-        ReplaceCase{"read_only_to_all_but_root_in_another_group", false, "",
-                    Owner{false, true, 0444}},
-        ReplaceCase{"attributes_and_acl",
-                    false,
-                    "",
-                    {},
-                    {},
-                    [](const fs::path&, const fs::path& file) {
-                        EXPECT_EQ(setxattr(file.c_str(), "user.frame", "12", 2, 0), 0);
-                        SetAcl(file, "system.posix_acl_access");
-                    }},
-        ReplaceCase{"folder_acl_not_taken",
-                    false,
-                    "",
-                    {},
-                    {},
-                    [](const fs::path& folder, const fs::path&) {
-                        SetAcl(folder, "system.posix_acl_default");
-                    }},
-        ReplaceCase{"hard_link",
-                    false,
-                    "it has other names (hard links), which replacing it would split off",
-                    {},
-                    {},
-                    [](const fs::path& folder, const fs::path& file) {
-                        fs::create_hard_link(file, folder / "other-name.bmp");
-                    }},
+        ReplaceCase{.name = "through_a_link",
+                    .prepare =
+                        [](const fs::path& folder, const fs::path& file) {
+                            fs::rename(file, folder / "real.bmp");
+                            fs::create_symlink("real.bmp", file);
+                            ::chmod((folder / "real.bmp").c_str(), 0640);
+                        }},
+        ReplaceCase{.name = "set_group_id_and_sticky_bits", .file = Owner{false, true, 03750}},
+        ReplaceCase{.name = "attributes_and_acl",
+                    .prepare =
+                        [](const fs::path&, const fs::path& file) {
+                            EXPECT_EQ(setxattr(file.c_str(), "user.frame", "12", 2, 0), 0);
+                            SetAcl(file, ACL_TYPE_ACCESS);
+                        }},
+        ReplaceCase{.name = "folder_acl_not_taken",
+                    .prepare = [](const fs::path& folder,
+                                  const fs::path&) { SetAcl(folder, ACL_TYPE_DEFAULT); }},
+        ReplaceCase{.name = "hard_link",
+                    .reason = "it has other names (hard links), which replacing it would split off",
+                    .prepare =
+                        [](const fs::path& folder, const fs::path& file) {
+                            fs::create_hard_link(file, folder / "other-name.bmp");
+                        }},
         ReplaceCase{"own_file", true, "", Owner{true, true, 0600}, Owner{true, true, 0755}},
         ReplaceCase{"group_writable_file_of_another_user", true,
                     "the new file could not be given its owner and group (it belongs to another "

@@ -43,15 +43,6 @@ INSTANTIATE_TEST_SUITE_P(
         PointCase{1, 1, {-1, 5}, {0, 0}, {-1, -1}},
         PointCase{1.0 / 64, 1, {63, 0}, {0, 0}, {-1, -1}}));
 
-TEST(Zoom, FitsWholeAndNeverEnlarges) {
-    EXPECT_DOUBLE_EQ(FitZoom({1600, 1300}, {1278, 973}, 1), 973.0 / 1300);
-    EXPECT_DOUBLE_EQ(FitZoom({12000, 12000}, {1278, 949}, 2), 949.0 * 2 / 12000);
-    EXPECT_DOUBLE_EQ(FitZoom({300, 200}, {1000, 800}, 2), 1.0);
-    const QSize fitted = ViewSize({1600, 1300}, FitZoom({1600, 1300}, {1278, 973}, 1), 1);
-    EXPECT_LE(fitted.width(), 1278);
-    EXPECT_EQ(fitted.height(), 973);
-}
-
 TEST(Zoom, StepsAlongTheLadder) {
     EXPECT_DOUBLE_EQ(StepZoom(1, 1), 1.5);
     EXPECT_DOUBLE_EQ(StepZoom(1, -1), 2.0 / 3);
@@ -153,22 +144,6 @@ INSTANTIATE_TEST_SUITE_P(Zooms, Drawn,
                          ::testing::Combine(::testing::Values(1.0 / 64, 1.0 / 3, 0.7, 1.0, 2.5,
                                                               16.0),
                                             ::testing::Values(1.0, 2.0)));
-
-// Below 100% a fine pattern shows as its mean, not as a pattern of its own.
-TEST(Drawn, BelowFullSizeWithoutAliasing) {
-    engine::PixelBuffer checks = *engine::PixelBuffer::Allocate(640, 480);
-    for (int y = 0; y < 480; ++y) {
-        for (int x = 0; x < 640; ++x) checks.Row(y)[x] = (x + y) % 2 ? 0xFFFFFFFF : 0xFF000000;
-    }
-    for (const double zoom : {0.7, 1.0 / 3, 1.0 / 24}) {
-        DeviceRect rect;
-        for (const std::uint32_t shown : Render(checks, zoom, 1, rect)) {
-            if (shown == 0xFF123456u) continue;
-            ASSERT_GT(engine::GreenOf(shown), 60u) << zoom;
-            ASSERT_LT(engine::GreenOf(shown), 195u) << zoom;
-        }
-    }
-}
 
 TEST(ReducedView, KeptInStepRowRangeByRowRangeIsAsIfBuiltAfresh) {
     engine::PixelBuffer picture = tests::Pattern(517, 333);

@@ -6,7 +6,6 @@
       black = floor(text), moved below a white point that is not above it, clamped to 0..255;
       factor = 255 / (white - black) as a 32-bit float; each channel value becomes
       round-half-even(factor * (value - black)), clamped
-  check_pictures.py pixel BMP X Y              print "R G B" of one pixel
   check_pictures.py make BMP WIDTH HEIGHT      write a 24-bit picture with a pattern in it
   check_pictures.py blocks BMP WIDTH HEIGHT    write one of 100 x 100 blocks, each a colour of
                                                its own, with a red 200 x 160 bottom-right corner
@@ -16,64 +15,34 @@
   check_pictures.py shows GRAB.ppm BMP X Y [W H]
       the screen grab shows the picture 1:1 with its top-left pixel at X, Y (only its first
       W x H pixels when given)
-  check_pictures.py previews GRAB.ppm BMP X Y BR BG BB WR WG WB [clipping]
-      the same, with the levels rule applied to each pixel, and with "clipping" pure red where a
-      channel of the result is 255 and else pure blue where one is 0
-  check_pictures.py means BMP X0 Y0 X1 Y1      print each channel's mean over the pixels from
-                                               X0, Y0 to X1, Y1 (both in), rounded half to even
   check_pictures.py level R G B BR BG BB WR WG WB
                                                print "R G B" of one colour after the levels rule
   check_pictures.py find GRAB.ppm R G B        print "LEFT TOP RIGHT BOTTOM BAND" of where the
                                                colour shows, BAND the last row of its first band
 """
 import math
-import re
 import struct
+import subprocess
 import sys
 
 
+def read_pixels(path):
+    """A picture file as ImageMagick reads it: its width, height and RGB bytes, row by row."""
+    run = lambda *command: subprocess.run(command, capture_output=True, check=True).stdout
+    width, height = map(int, run("identify", "-format", "%w %h", path).split())
+    return width, height, run("convert", path, "-depth", "8", "rgb:-")
+
+
 def read_bmp24(path):
-    data = open(path, "rb").read()
-    if data[:2] != b"BM":
-        raise SystemExit(f"{path}: not a bitmap")
-    offset = struct.unpack_from("<I", data, 10)[0]
-    width, height = struct.unpack_from("<ii", data, 18)
-    bits = struct.unpack_from("<H", data, 28)[0]
-    if bits != 24:
-        raise SystemExit(f"{path}: {bits} bits per pixel, expected 24")
-    stride = (width * 3 + 3) // 4 * 4
-    top_down = height < 0
-    height = abs(height)
-    rows = []
-    for y in range(height):
-        file_row = y if top_down else height - 1 - y
-        start = offset + file_row * stride
-        row = data[start:start + width * 3]
-        rows.append([(row[3 * x + 2], row[3 * x + 1], row[3 * x]) for x in range(width)])
-    return rows
-
-
-def read_ppm(path):  # as ImageMagick's import writes it: no comments in the header
-    data = open(path, "rb").read()
-    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)  # one blank after the maximum
-    if not header:
-        raise SystemExit(f"{path}: not an 8-bit binary PPM")
-    return int(header[1]), int(header[2]), data[header.end():]
+    width, height, data = read_pixels(path)
+    return [[tuple(data[3 * (y * width + x):3 * (y * width + x) + 3]) for x in range(width)]
+            for y in range(height)]
 
 
 def write_bmp24(path, width, height, pixel):
-    stride = (width * 3 + 3) // 4 * 4
-    rows = []
-    for y in reversed(range(height)):
-        row = bytearray()
-        for x in range(width):
-            r, g, b = pixel(x, y)
-            row += bytes((b, g, r))
-        rows.append(bytes(row) + b"\0" * (stride - width * 3))
-    body = b"".join(rows)
-    header = b"BM" + struct.pack("<IHHI", 54 + len(body), 0, 0, 54)
-    header += struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(body), 2835, 2835, 0, 0)
-    open(path, "wb").write(header + body)
+    data = bytes(c for y in range(height) for x in range(width) for c in pixel(x, y))
+    subprocess.run(["convert", "-size", f"{width}x{height}", "-depth", "8", "rgb:-", "-type",
+                    "TrueColor", f"BMP3:{path}"], input=data, check=True)
 
 
 def block_colour(x, y, width, height):
@@ -115,23 +84,9 @@ def check_levels(original_path, saved_path, texts):
     return 1 if wrong else 0
 
 
-def looked(picture, texts, clipping):
-    levels = [channel_levels(texts[c], texts[3 + c]) for c in range(3)]
-    def one(pixel):
-        out = tuple(level(pixel[c], *levels[c]) for c in range(3))
-        if clipping and 255 in out:
-            return 255, 0, 0
-        if clipping and 0 in out:
-            return 0, 0, 255
-        return out
-    return [[one(p) for p in row] for row in picture]
-
-
-def check_shows(grab_path, bmp_path, left, top, width=None, height=None, look=None):
-    screen_width, screen_height, screen = read_ppm(grab_path)
+def check_shows(grab_path, bmp_path, left, top, width=None, height=None):
+    screen_width, screen_height, screen = read_pixels(grab_path)
     picture = read_bmp24(bmp_path)
-    if look:
-        picture = looked(picture, *look)
     height = height or len(picture)
     width = width or len(picture[0])
     if left + width > screen_width or top + height > screen_height:
@@ -154,9 +109,6 @@ def main(argv):
     command, args = argv[1], argv[2:]
     if command == "levels":
         return check_levels(args[0], args[1], args[2:8])
-    if command == "pixel":
-        print(*read_bmp24(args[0])[int(args[2])][int(args[1])])
-        return 0
     if command == "make":
         width, height = int(args[1]), int(args[2])
         write_bmp24(args[0], width, height,
@@ -167,7 +119,7 @@ def main(argv):
         write_bmp24(args[0], width, height, lambda x, y: block_colour(x, y, width, height))
         return 0
     if command == "shown":
-        width, _, screen = read_ppm(args[0])
+        width, _, screen = read_pixels(args[0])
         at = 3 * (int(args[2]) * width + int(args[1]))
         print(*screen[at:at + 3])
         return 0
@@ -178,17 +130,8 @@ def main(argv):
         return 0
     if command == "shows":
         return check_shows(args[0], args[1], *map(int, args[2:]))
-    if command == "previews":
-        look = (args[4:10], len(args) > 10 and args[10] == "clipping")
-        return check_shows(args[0], args[1], int(args[2]), int(args[3]), look=look)
-    if command == "means":
-        x0, y0, x1, y1 = map(int, args[1:5])
-        rows = [row[x0:x1 + 1] for row in read_bmp24(args[0])[y0:y1 + 1]]
-        count = len(rows) * len(rows[0])
-        print(*(round(sum(p[c] for row in rows for p in row) / count) for c in range(3)))
-        return 0
     if command == "find":  # where a colour shows: its box, and the bottom of its first band
-        width, height, screen = read_ppm(args[0])
+        width, height, screen = read_pixels(args[0])
         want = tuple(map(int, args[1:4]))
         rows = [y for y in range(height)
                 if any(tuple(screen[3 * (y * width + x):3 * (y * width + x) + 3]) == want
@@ -203,7 +146,8 @@ def main(argv):
         print(xs[0], rows[0], xs[-1], rows[-1], band)
         return 0
     if command == "level":
-        print(*looked([[tuple(map(int, args[0:3]))]], args[3:9], False)[0][0])
+        levels = [channel_levels(args[3 + c], args[6 + c]) for c in range(3)]
+        print(*(level(int(args[c]), *levels[c]) for c in range(3)))
         return 0
     raise SystemExit(__doc__)
 
