@@ -9,7 +9,7 @@ TINTWELL_PACKAGES=(
   libraw-dev liblcms2-dev libacl1-dev
 )
 # What some tests use when it is there: the fuzzer (clang), the desktop test (an X server, a
-# window manager, xdotool, Xlib headers, ImageMagick's import for screen grabs, python3), and
+# window manager, xdotool, ImageMagick for screen grabs and pictures, python3), and
 # ImageMagick and libvips's tools for the benchmarks; the install and package tests (dpkg-dev,
 # file, desktop-file-utils, appstream).
 TINTWELL_OPTIONAL_PACKAGES=(
@@ -30,8 +30,8 @@ tintwell_install_deps() {
   if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     echo "tintwell: this is not a Debian or Ubuntu system. Install by hand: a C++20 compiler, CMake 3.22+," >&2
     echo "  Ninja, Qt 6 (Core, Gui, Widgets, Svg, Test), GoogleTest, Google Benchmark, CLI11, Highway," >&2
-    echo "  libtiff, libpng, LibRaw, Little CMS; optional:" >&2
-    echo "  clang with libFuzzer, Xvfb, openbox, xdotool, Xlib headers, ImageMagick, python3," >&2
+    echo "  libtiff, libpng, LibRaw, Little CMS, libacl; optional:" >&2
+    echo "  clang with libFuzzer, Xvfb, openbox, xdotool, ImageMagick, python3," >&2
     echo "  dpkg-dev, desktop-file-utils, appstream." >&2
     return 0
   fi
