@@ -43,7 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
         PointCase{1, 1, {-1, 5}, {0, 0}, {-1, -1}},
         PointCase{1.0 / 64, 1, {63, 0}, {0, 0}, {-1, -1}}));
 
-TEST(Zoom, StepsAlongTheLadder) {
+// Fitted whole, never enlarged; then along the ladder of stops.
+TEST(Zoom, FitsWithoutEnlargingAndStepsAlongTheLadder) {
+    EXPECT_DOUBLE_EQ(FitZoom({1600, 1300}, {1278, 973}, 1), 973.0 / 1300);
+    EXPECT_DOUBLE_EQ(FitZoom({300, 200}, {1000, 800}, 2), 1.0);
     EXPECT_DOUBLE_EQ(StepZoom(1, 1), 1.5);
     EXPECT_DOUBLE_EQ(StepZoom(1, -1), 2.0 / 3);
     EXPECT_DOUBLE_EQ(StepZoom(1, 3), 3);
