@@ -50,6 +50,7 @@ private slots:
     void unusableSettings();
     void failuresKeepTheCorrection_data();
     void failuresKeepTheCorrection();
+    void reloadAfterCancelFails();
     void closeDuringAPassEndsWithoutWriting();
     void histogramFollowsThePictureAndSuggests();
     void bigScans_data();
@@ -248,6 +249,21 @@ void Form1CommandsTest::failuresKeepTheCorrection() {
     w.platform.answers.push_back(platform::Answer::No);
     w.Click("btnExit");
     QCOMPARE(w.LastMessage(), QStringLiteral("Really exit without saving?"));
+}
+
+// A file damaged during the pass cannot be reloaded by the Cancel: only Reload is offered.
+void Form1CommandsTest::reloadAfterCancelFails() {
+    Loaded l;
+    l.w.platform.onYield = [&](int yield) {
+        if (yield != 2) return;
+        tests::WriteBytes(l.path, {'B', 'M', 0});  // damaged behind the program's back
+        l.w.Click("btnStop");
+    };
+    l.w.Click("btnProcess");
+    QVERIFY2(l.w.LastMessage().startsWith(QStringLiteral("Can't reload ")),
+             qPrintable(l.w.LastMessage()));
+    QCOMPARE(l.w.States(), QStringLiteral("0010111"));  // only Reload, EXIT, drops and the picture
+    QVERIFY(!l.w.form->PictureChanged());
 }
 
 void Form1CommandsTest::closeDuringAPassEndsWithoutWriting() {

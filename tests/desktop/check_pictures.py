@@ -6,7 +6,6 @@
       black = floor(text), moved below a white point that is not above it, clamped to 0..255;
       factor = 255 / (white - black) as a 32-bit float; each channel value becomes
       round-half-even(factor * (value - black)), clamped
-  check_pictures.py make BMP WIDTH HEIGHT      write a 24-bit picture with a pattern in it
   check_pictures.py blocks BMP WIDTH HEIGHT    write one of 100 x 100 blocks, each a colour of
                                                its own, with a red 200 x 160 bottom-right corner
   check_pictures.py shown GRAB.ppm X Y         print "R G B" of one pixel of a screen grab
@@ -109,11 +108,6 @@ def main(argv):
     command, args = argv[1], argv[2:]
     if command == "levels":
         return check_levels(args[0], args[1], args[2:8])
-    if command == "make":
-        width, height = int(args[1]), int(args[2])
-        write_bmp24(args[0], width, height,
-                    lambda x, y: ((x * 7 + y) & 255, (y * 3) & 255, ((x // 8) * 37) & 255))
-        return 0
     if command == "blocks":
         width, height = int(args[1]), int(args[2])
         write_bmp24(args[0], width, height, lambda x, y: block_colour(x, y, width, height))
